@@ -1,0 +1,60 @@
+#pragma once
+// The Modbus RTU master: Read Holding Registers (0x03) and Write Multiple
+// Registers (0x10), with answer checks, retries and per-rate time-outs.
+// The only code that puts frames on the line.
+#include <cstdint>
+#include <string_view>
+
+#include "link/clock.h"
+#include "link/exchange_trace.h"
+#include "link/faults.h"
+#include "link/link_params.h"
+#include "link/pump.h"
+#include "link/serial_port.h"
+
+namespace orn {
+
+inline constexpr uint8_t kMaxReadCount = 124;
+inline constexpr uint8_t kMaxWriteCount = 123;
+
+class ModbusMaster {
+ public:
+  // The master keeps references: the settings are read afresh at every attempt.
+  ModbusMaster(SerialPort& port, Pump& pump, Clock& clock, const LinkParams& link,
+               const ExchangeSettings& exchange, const RateTimeouts& timeouts);
+
+  // Reads n registers (1..124) into out. Returns the fault set; exception gets
+  // the exception byte of the last attempt or 0.
+  uint16_t read_holding_registers(uint16_t start, uint8_t n, uint16_t* out, uint16_t& exception);
+  // Writes n registers (1..123). label names the registers for the trace.
+  uint16_t write_multiple_registers(uint16_t start, uint8_t n, const uint16_t* values,
+                                    uint16_t& exception, std::string_view label);
+
+  ExchangeResult read(uint16_t start, uint8_t n, uint16_t* out) {
+    ExchangeResult r;
+    r.faults = read_holding_registers(start, n, out, r.exception);
+    return r;
+  }
+  ExchangeResult write(uint16_t start, uint8_t n, const uint16_t* values, std::string_view label) {
+    ExchangeResult r;
+    r.faults = write_multiple_registers(start, n, values, r.exception, label);
+    return r;
+  }
+
+  // True while a transaction is in progress (events are dispatched during it).
+  bool busy() const { return busy_; }
+  Pump& pump() { return pump_; }
+
+ private:
+  void apply_timeouts();
+
+  SerialPort& port_;
+  Pump& pump_;
+  const LinkParams& link_;
+  const ExchangeSettings& exchange_;
+  const RateTimeouts& timeouts_;
+  ExchangeTrace trace_;
+  bool busy_ = false;
+};
+
+}  // namespace orn
