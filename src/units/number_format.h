@@ -1,0 +1,19 @@
+#pragma once
+// The fixed number formats of every number shown or written, always with "."
+// as the decimal point whatever the process locale.
+#include <string>
+
+namespace orn {
+
+enum class NumberFormat {
+  Value,        // "%-11.4f": measured values, range limits, correction log values
+  Trim,         // "%-13.6f": user trims, adjustment panel, profile values
+  Percent,      // "%-5.2f": cut-offs, overrun limits, relative value
+  Coefficient,  // "%-11.9f": polynomial coefficients
+};
+
+// Formats x (a float widened to double by the callers) into a 60-byte buffer:
+// longer output is cut to 59 characters; no output gives "".
+std::string format_number(double x, NumberFormat format);
+
+}  // namespace orn
