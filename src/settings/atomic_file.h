@@ -1,0 +1,26 @@
+#pragma once
+// Whole-file reads and crash-safe whole-file writes for settings files.
+#include <optional>
+#include <string>
+
+namespace orn {
+
+struct FileRead {
+  bool exists = false;
+  std::string bytes;
+  std::optional<std::string> error;  // set when the file exists but cannot be read
+};
+
+FileRead read_whole_file(const std::string& path);
+
+// Replaces the file at path with bytes: a temporary file in the same folder is
+// written, flushed to disk and renamed over the original, so a reader sees the
+// old or the new contents, never a mix. The original's permission bits are
+// kept; a new file gets 0666 less the umask. A file or folder that is
+// read-only (no write permission for us, or no write bit at all, the way the
+// Windows read-only attribute works even for an administrator) is refused.
+// On failure the original is untouched and the result is
+// "Unable to write to <path>".
+std::optional<std::string> write_file_atomically(const std::string& path, const std::string& bytes);
+
+}  // namespace orn
