@@ -47,6 +47,7 @@ class ModbusMaster {
 
  private:
   void apply_timeouts();
+  bool another_attempt(uint16_t faults, unsigned& attempt) const;
 
   SerialPort& port_;
   Pump& pump_;

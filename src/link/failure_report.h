@@ -1,0 +1,28 @@
+#pragma once
+// Turns an exchange fault set and exception code into the one message the
+// user sees, chosen by a fixed priority so the most telling cause wins.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "link/faults.h"
+#include "link/prompt.h"
+
+namespace orn {
+
+struct FailureMessage {
+  std::string text;
+  std::string caption;
+};
+
+// The message for a failure, or nothing when no reportable bit is set
+// (the retried bit alone is never reported).
+std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exception);
+
+// Shows the message, if any, as a warning with an OK button.
+void report_exchange_failure(Prompt& prompt, uint16_t faults, uint16_t exception);
+inline void report_exchange_failure(Prompt& prompt, const ExchangeResult& r) {
+  report_exchange_failure(prompt, r.faults, r.exception);
+}
+
+}  // namespace orn
