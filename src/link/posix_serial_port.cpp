@@ -199,9 +199,10 @@ size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
       if (use_interval) interval_deadline = now_ns() + ms_to_ns(t.read_interval);
       continue;
     }
+    // With VMIN and VTIME 0 an empty tty reads 0; a hang-up shows in poll() or as EIO,
+    // after any buffered bytes were delivered.
     if (r < 0 && errno == EINTR) continue;
-    // 0 or EIO: the far end hung up; buffered bytes were already delivered.
-    if (r == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) break;
+    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
     if (hung_up || return_buffered) break;
     const int64_t now = now_ns();
     const int64_t deadline = std::min(total_deadline, interval_deadline);
