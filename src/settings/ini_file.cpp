@@ -79,14 +79,13 @@ std::optional<int64_t> parse_ini_integer(std::string_view text) {
     text.remove_prefix(1);
   }
   std::optional<int64_t> v;
-  if (text.starts_with('$')) {
-    v = parse_digits(text.substr(1), 16);
+  const size_t hex_prefix = text.starts_with('$')                                   ? 1
+                            : (text.starts_with("0x") || text.starts_with("0X")) ? 2
+                                                                                   : 0;
+  if (hex_prefix > 0) {
+    v = parse_digits(text.substr(hex_prefix), 16);
     if (v && *v > 0xFFFFFFFF) return std::nullopt;
     if (v && *v > INT32_MAX) *v -= int64_t{1} << 32;  // eight hex digits are a 32-bit pattern
-  } else if (text.starts_with("0x") || text.starts_with("0X")) {
-    v = parse_digits(text.substr(2), 16);
-    if (v && *v > 0xFFFFFFFF) return std::nullopt;
-    if (v && *v > INT32_MAX) *v -= int64_t{1} << 32;
   } else {
     v = parse_digits(text, 10);
     if (v && *v > int64_t{INT32_MAX} + (negative ? 1 : 0)) return std::nullopt;
