@@ -1,0 +1,92 @@
+// The real serial port and transactions against independent slaves: a
+// libmodbus RTU slave and a pymodbus RTU slave, over a pseudo-terminal null modem.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "link/modbus_master.h"
+#include "link/posix_serial_port.h"
+#include "support/child_process.h"
+#include "support/null_modem.h"
+
+namespace orn {
+namespace {
+
+struct Peer {
+  const char* name;
+  std::vector<std::string> command;  // the device path is appended
+};
+
+void PrintTo(const Peer& p, std::ostream* os) { *os << p.name; }
+
+class PeerTest : public ::testing::TestWithParam<Peer> {
+ protected:
+  void SetUp() override {
+    std::vector<std::string> argv = GetParam().command;
+    argv.push_back(modem.path_a());
+    slave = std::make_unique<test::ChildProcess>(argv);
+    ASSERT_EQ(slave->read_line(10000), "ready");
+    ASSERT_TRUE(port.open(modem.path_b(), 19200, kParityNone));
+    // The slave opens its port after saying ready: wait until it answers.
+    uint16_t value = 0;
+    for (int i = 0; i < 20 && !master.read(0x0100, 1, &value).ok(); ++i) {
+    }
+    ASSERT_EQ(value, 0x1000);
+  }
+  void TearDown() override { EXPECT_EQ(slave->terminate(), 0); }
+
+  test::NullModem modem;
+  std::unique_ptr<test::ChildProcess> slave;
+  PosixSerialPort port;
+  BlockingPump pump;
+  SystemClock clock;
+  LinkParams link;
+  ExchangeSettings exchange;
+  RateTimeouts timeouts;
+  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
+};
+
+TEST_P(PeerTest, ReadsElevenRegistersOfTheMeasurementBlock) {
+  uint16_t values[11] = {};
+  const ExchangeResult r = master.read(0x0100, 11, values);
+  EXPECT_EQ(r.faults, 0);
+  EXPECT_EQ(r.exception, 0);
+  for (int k = 0; k < 11; ++k) EXPECT_EQ(values[k], 0x1000 + k) << k;
+}
+
+TEST_P(PeerTest, WrittenRegistersReadBack) {
+  const uint16_t written[3] = {0x4B1D, 0x0000, 0xFFFF};
+  EXPECT_TRUE(master.write(0x0110, 3, written, "TEST").ok());
+  uint16_t read_back[3] = {};
+  EXPECT_TRUE(master.read(0x0110, 3, read_back).ok());
+  EXPECT_EQ(std::vector<uint16_t>(read_back, read_back + 3), std::vector<uint16_t>(written, written + 3));
+}
+
+TEST_P(PeerTest, AnUnmappedAddressGivesExceptionTwo) {
+  exchange.retry_mask = 0;
+  uint16_t values[2] = {};
+  ExchangeResult r = master.read(0x0000, 2, values);
+  EXPECT_EQ(r.faults, 0x001A);
+  EXPECT_EQ(r.exception, 2);
+  r = master.write(0x0000, 2, values, "TEST");
+  EXPECT_EQ(r.faults, 0x001A);
+  EXPECT_EQ(r.exception, 2);
+}
+
+TEST_P(PeerTest, AnotherSlaveAddressGetsNoAnswer) {
+  exchange.retry_mask = 0;
+  link.address = 9;
+  uint16_t value = 0;
+  const ExchangeResult r = master.read(0x0100, 1, &value);
+  EXPECT_EQ(r.faults, kFaultNoAnswer | kFaultLength | kFaultAddress | kFaultFunction | kFaultCrc);
+}
+
+std::string peer_name(const ::testing::TestParamInfo<Peer>& p) { return p.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Slaves, PeerTest,
+                         ::testing::Values(Peer{"libmodbus", {LIBMODBUS_SLAVE}},
+                                           Peer{"pymodbus", {"/usr/bin/python3", PYMODBUS_SLAVE}}),
+                         peer_name);
+
+}  // namespace
+}  // namespace orn

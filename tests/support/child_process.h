@@ -1,0 +1,29 @@
+#pragma once
+// A helper program started by a test: its standard output is read line by
+// line, and it is stopped with SIGTERM when the test is done.
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace orn::test {
+
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::vector<std::string>& argv);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // The next line of standard output without its line end; empty on time-out or EOF.
+  std::string read_line(int timeout_ms);
+  // Sends SIGTERM and waits; returns the exit status, or -1 when it did not exit normally.
+  int terminate();
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string pending_;
+};
+
+}  // namespace orn::test
