@@ -1,0 +1,35 @@
+#pragma once
+// Several simulated transmitters on one serial line. A frame sent at some rate
+// and parity reaches every device; those listening at other settings cannot
+// decode it and stay silent, as on a real line.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "fault_injection.h"
+#include "transmitter.h"
+
+namespace orn::sim {
+
+class SimLine {
+ public:
+  Transmitter& add(const TransmitterConfig& config);
+  std::vector<std::unique_ptr<Transmitter>>& devices() { return devices_; }
+  Transmitter& device(size_t i) { return *devices_.at(i); }
+  FaultInjector& faults() { return faults_; }
+
+  // The answer to one request frame sent at baud and parity (nullopt parity:
+  // the medium cannot tell parity, any device at the right baud hears the frame).
+  // When several devices answer at once their signals collide: the bytes are
+  // AND-ed (a dominant low wins), so the master sees a broken frame.
+  std::optional<Reply> transact(std::span<const uint8_t> frame, uint32_t baud,
+                                std::optional<uint16_t> parity, uint64_t now_ms);
+
+ private:
+  std::vector<std::unique_ptr<Transmitter>> devices_;
+  FaultInjector faults_;
+};
+
+}  // namespace orn::sim
