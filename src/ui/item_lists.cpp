@@ -1,0 +1,49 @@
+#include "ui/item_lists.h"
+
+#include <QString>
+
+namespace orn {
+namespace {
+
+QStringList numberRange(unsigned first, unsigned last, int width = 0) {
+  QStringList items;
+  for (unsigned v = first; v <= last; ++v) items << QString::number(v).rightJustified(width, u' ');
+  return items;
+}
+
+}  // namespace
+
+QStringList rateItems() {
+  return {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+}
+
+QStringList addressItems() { return numberRange(0, 247, 3); }
+
+QStringList unitItems() {
+  return {"%",      "МПа",       "кПа",         "Па",  "кгс/см2 (атм тех)", "кгс/м2",
+          "бар",    "атм физ",   "мм вод ст",   "мм ртутн ст", "psi",      "миллибар"};
+}
+
+QStringList settlingTimeItems() { return numberRange(0, 100, 3); }
+
+QStringList decimalPlacesItems() { return numberRange(0, 3); }
+
+QStringList byteOrderItems() { return {"0 1 2 3", "2 3 0 1", "1 0 3 2", "3 2 1 0"}; }
+
+QStringList gapItems() { return {"0", "10", "50", "100"}; }
+
+QStringList watchdogItems() {
+  // Counted in tenths so that no binary rounding creeps into the texts.
+  QStringList items{"отключен"};
+  for (unsigned tenths = 1; tenths <= 2550; ++tenths)
+    items << QString::number(tenths / 10) + u'.' + QString::number(tenths % 10);
+  return items;
+}
+
+QStringList dayItems() { return numberRange(1, 31); }
+
+QStringList monthItems() { return numberRange(1, 12); }
+
+QStringList yearItems() { return numberRange(2000, 2015); }
+
+}  // namespace orn

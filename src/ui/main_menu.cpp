@@ -1,0 +1,27 @@
+#include "ui/main_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace orn {
+
+MainMenu buildMainMenu(QWidget* window) {
+  MainMenu m;
+  m.MainMenu1 = new QMenuBar(window);
+  m.MainMenu1->setObjectName("MainMenu1");
+  m.N1 = m.MainMenu1->addMenu("Файл");
+  m.N1->setObjectName("N1");
+  m.N2 = m.N1->addAction("Прочитать профиль настроек из файла");
+  m.N2->setObjectName("N2");
+  m.N3 = m.N1->addAction("Записать профиль настроек в файл");
+  m.N3->setObjectName("N3");
+
+  m.PopupMenu1 = new QMenu(window);
+  m.PopupMenu1->setObjectName("PopupMenu1");
+  m.N4 = m.PopupMenu1->addAction("Обновить список портов");
+  m.N4->setObjectName("N4");
+  return m;
+}
+
+}  // namespace orn

@@ -1,0 +1,68 @@
+#include "ui/options.h"
+
+#include <QCommandLineParser>
+
+namespace orn {
+namespace {
+
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 255;
+constexpr int kLastPage = 3;
+
+}  // namespace
+
+OptionsResult parseOptions(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Сервисная программа датчиков давления ОРН20 MB");
+  const QCommandLineOption help({"h", "help"}, "Показать эту справку.");
+  const QCommandLineOption demo("demo", "Запуск с имитатором датчика на COM1.");
+  const QCommandLineOption portMap("port-map", "Сопоставить порту N устройство PATH (повторяемый).",
+                                   "N=PATH");
+  const QCommandLineOption screenshot("screenshot", "Сохранить снимок окна в FILE и выйти.", "FILE");
+  const QCommandLineOption page("page", "Показать страницу N (0..3).", "N");
+  const QCommandLineOption press("press", "Нажать кнопку NAME (повторяемый).", "NAME");
+  parser.addOptions({help, demo, portMap, screenshot, page, press});
+
+  OptionsResult result;
+  if (!parser.parse(arguments)) {
+    result.error = parser.errorText();
+    return result;
+  }
+  if (parser.isSet(help)) {
+    result.help = true;
+    result.helpText = parser.helpText();
+    return result;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    result.error = "Лишний аргумент: " + parser.positionalArguments().first();
+    return result;
+  }
+
+  Options& o = result.options;
+  o.demo = parser.isSet(demo);
+  for (const QString& map : parser.values(portMap)) {
+    const qsizetype eq = map.indexOf(u'=');
+    bool ok = false;
+    const int number = eq > 0 ? map.left(eq).toInt(&ok) : 0;
+    const QString path = eq > 0 ? map.mid(eq + 1) : QString();
+    if (!ok || number < kFirstPort || number > kLastPort || path.isEmpty()) {
+      result.error = "Неверное значение --port-map: " + map + " (нужно N=PATH, N от 1 до 255)";
+      return result;
+    }
+    o.portMaps.emplace_back(number, path);
+  }
+  o.screenshot = parser.value(screenshot);
+  if (parser.isSet(page)) {
+    bool ok = false;
+    const int n = parser.value(page).toInt(&ok);
+    if (!ok || n < 0 || n > kLastPage) {
+      result.error = "Неверный номер страницы: " + parser.value(page) + " (нужно 0..3)";
+      return result;
+    }
+    o.page = n;
+  }
+  o.press = parser.values(press);
+  return result;
+}
+
+}  // namespace orn
