@@ -47,7 +47,8 @@ std::string line_settings_text(uint16_t rate_index, uint16_t parity) {
 }
 
 std::optional<std::string> load_dev_dat(const std::string& folder, LinkParams& link,
-                                        ExchangeSettings& exchange, DevDatDevice& device) {
+                                        ExchangeSettings& exchange, DevDatDevice& device,
+                                        bool write_back) {
   IniFile ini(settings_path(folder, kDevDatName));
   if (auto error = ini.load()) return error;
   if (!ini.existed()) {
@@ -90,6 +91,7 @@ std::optional<std::string> load_dev_dat(const std::string& folder, LinkParams& l
   const RateParity rp = parse_line_settings(line_settings);
   link.rate_index = rp.rate_index;
   link.parity = rp.parity;
+  if (!write_back) return std::nullopt;
   return ini.save();
 }
 

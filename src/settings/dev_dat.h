@@ -40,8 +40,11 @@ std::string line_settings_text(uint16_t rate_index, uint16_t parity);
 // When the file cannot be written back, the values read are still filled in,
 // the file is left as it was and the error "Unable to write to <path>" is
 // returned; an existing file that cannot be read is left alone and reported.
+// With write_back false the same values are filled in and nothing is written
+// or created (for tools that only read the settings).
 std::optional<std::string> load_dev_dat(const std::string& folder, LinkParams& link,
-                                        ExchangeSettings& exchange, DevDatDevice& device);
+                                        ExchangeSettings& exchange, DevDatDevice& device,
+                                        bool write_back = true);
 
 // Writes the values kept in memory back into folder/dev.dat at close.
 // read_hold_reg_err_msk and LogFileName keep what the file holds.

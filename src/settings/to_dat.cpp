@@ -27,7 +27,8 @@ auto slots(Timeouts& t, bool rttm) {
 
 }  // namespace
 
-std::optional<std::string> load_to_dat(const std::string& folder, RateTimeouts& timeouts) {
+std::optional<std::string> load_to_dat(const std::string& folder, RateTimeouts& timeouts,
+                                       bool write_back) {
   IniFile ini(settings_path(folder, kToDatName));
   if (auto error = ini.load()) return error;
   const bool create = !ini.existed();
@@ -42,6 +43,7 @@ std::optional<std::string> load_to_dat(const std::string& folder, RateTimeouts& 
       ini.write_u16(kSection, key, *targets[i]);
     }
   }
+  if (!write_back) return std::nullopt;
   return ini.save();
 }
 
