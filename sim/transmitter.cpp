@@ -30,6 +30,7 @@
 #include <numbers>
 
 #include "link/crc16.h"
+#include "text/cp1251.h"
 #include "word_codec.h"
 
 namespace orn::sim {
@@ -93,7 +94,7 @@ Transmitter::Transmitter(const TransmitterConfig& config) : config_(config), ini
   r[reg::RATE] = rate_index_of_baud(config.link.baud);
   if (r[reg::RATE] == 0) r[reg::RATE] = 7;
   r[reg::PARITY] = config.link.parity;
-  pack_text_high_first(utf8_to_cp1251("Симулятор ОРН20"), &r[reg::USER_TEXT], 8);
+  pack_text_high_first(orn::utf8_to_cp1251("Симулятор ОРН20"), &r[reg::USER_TEXT], 8);
   r[reg::PGMCS] = 0xA5C3;
   r[reg::PGMCS1] = 0xA5C3;
   r[reg::ID_DESIG] = kIdDesig;
@@ -111,7 +112,7 @@ Transmitter::Transmitter(const TransmitterConfig& config) : config_(config), ini
   poke_float(reg::diap, 1.0f);
   poke_float(reg::CONSTRMINKPA, 0.0f);
   poke_float(reg::CONSTRMAXKPA, 250.0f);
-  pack_text_high_first(utf8_to_cp1251("ДИ 0...250 кПа"), &r[reg::CONSTRNAME], 16);
+  pack_text_high_first(orn::utf8_to_cp1251("ДИ 0...250 кПа"), &r[reg::CONSTRNAME], 16);
   r[reg::SENSUNIT] = 2;
   r[reg::SENSNUM] = 0x0001;
   r[reg::SENSNUM + 1] = 0xE240;  // 123456

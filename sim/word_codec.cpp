@@ -1,9 +1,7 @@
 #include "word_codec.h"
 
-#include <iconv.h>
 
 #include <bit>
-#include <vector>
 
 namespace orn::sim {
 
@@ -34,30 +32,6 @@ double kpa_to_unit(double kpa, uint16_t unit, double min_kpa, double max_kpa) {
     return width == 0.0 ? 0.0 : (kpa - min_kpa) / width * 100.0;
   }
   return unit < kUnitCount ? kpa * kFactor[unit] : kpa;
-}
-
-std::string utf8_to_cp1251(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP1251//TRANSLIT", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(utf8);
-  std::string in(utf8);
-  std::vector<char> out(in.size() + 1);
-  char* src = in.data();
-  size_t src_left = in.size();
-  char* dst = out.data();
-  size_t dst_left = out.size();
-  while (src_left > 0) {
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
-    // Skip one unconvertible or broken sequence and mark it.
-    if (dst_left == 0) break;
-    *dst++ = '?';
-    --dst_left;
-    do {
-      ++src;
-      --src_left;
-    } while (src_left > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
-  }
-  iconv_close(cd);
-  return std::string(out.data(), static_cast<size_t>(dst - out.data()));
 }
 
 void pack_text_high_first(std::string_view bytes, uint16_t* regs, size_t n) {

@@ -19,9 +19,6 @@ float float_from_words(uint16_t hi, uint16_t lo);
 double kpa_to_unit(double kpa, uint16_t unit, double min_kpa, double max_kpa);
 inline constexpr uint16_t kUnitCount = 12;
 
-// Windows-1251 bytes of a UTF-8 text (characters without a 1251 form become '?').
-std::string utf8_to_cp1251(std::string_view utf8);
-
 // Packs text into n registers, high byte first, padded with spaces.
 void pack_text_high_first(std::string_view bytes, uint16_t* regs, size_t n);
 // Packs text into n registers, low byte first, padded with zero bytes.

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cmath>
 
-#include "device/cp1251.h"
+#include "text/cp1251.h"
 
 namespace orn {
 namespace {

@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "settings/atomic_file.h"
-#include "settings/cp1251.h"
+#include "text/cp1251.h"
 
 namespace orn {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Windows-1251 <-> UTF-8 at the device text-register boundary (iconv).
+// Windows-1251 <-> UTF-8 at the file and device text-register boundaries (iconv).
 #include <string>
 #include <string_view>
 
@@ -10,5 +10,9 @@ namespace orn {
 std::string cp1251_to_utf8(std::string_view bytes);
 // Characters Windows-1251 cannot hold, and malformed UTF-8, become '?'.
 std::string utf8_to_cp1251(std::string_view utf8);
+
+// Case folding of one Windows-1251 byte: Latin and Cyrillic capitals become
+// small letters, every other byte stays.
+unsigned char cp1251_fold(unsigned char c);
 
 }  // namespace orn

@@ -1,9 +1,9 @@
-#include "device/cp1251.h"
+#include "text/cp1251.h"
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
-#include <stdexcept>
 
 namespace orn {
 namespace {
@@ -11,10 +11,12 @@ namespace {
 // Owns one conversion descriptor for the length of a call.
 class Converter {
  public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
   }
-  ~Converter() { iconv_close(cd_); }
+  // glibc always carries both code pages; without them text passes unchanged.
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
@@ -22,6 +24,7 @@ class Converter {
   // sequence; on_bad returns how many input bytes to skip and appends its stand-in.
   template <typename OnBad>
   std::string run(std::string_view in, OnBad on_bad) {
+    if (!ok()) return std::string(in);
     std::string out;
     char buf[256];
     char* src = const_cast<char*>(in.data());
@@ -52,6 +55,22 @@ size_t utf8_sequence_length(unsigned char c) {
   return 1;
 }
 
+constexpr std::array<unsigned char, 256> make_fold_table() {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+  for (int i = 'A'; i <= 'Z'; ++i) t[i] = static_cast<unsigned char>(i + 32);
+  for (int i = 0xC0; i <= 0xDF; ++i) t[i] = static_cast<unsigned char>(i + 32);  // А..Я
+  // Capitals outside the А..Я block and their small letters: Ё Ђ Ѓ Љ Њ Ќ Ћ Џ Ў Ј Ґ Є Ї І Ѕ.
+  constexpr unsigned char pairs[][2] = {
+      {0xA8, 0xB8}, {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C},
+      {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC},
+      {0xA5, 0xB4}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
+  for (const auto& p : pairs) t[p[0]] = p[1];
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> kFold = make_fold_table();
+
 }  // namespace
 
 std::string cp1251_to_utf8(std::string_view bytes) {
@@ -70,5 +89,7 @@ std::string utf8_to_cp1251(std::string_view utf8) {
     return n < rest.size() ? n : rest.size();
   });
 }
+
+unsigned char cp1251_fold(unsigned char c) { return kFold[c]; }
 
 }  // namespace orn
