@@ -208,8 +208,11 @@ size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
     const int64_t deadline = std::min(total_deadline, interval_deadline);
     if (now >= deadline) break;
     pollfd p{fd_, POLLIN, 0};
-    const int pr = ::poll(&p, 1, poll_timeout(deadline, now));
+    int timeout = poll_timeout(deadline, now);
+    if (idle_ && (timeout < 0 || timeout > kIdleSliceMs)) timeout = kIdleSliceMs;
+    const int pr = ::poll(&p, 1, timeout);
     if (pr < 0 && errno != EINTR) break;
+    if (pr == 0 && idle_) idle_->dispatch();
     // Read once more to collect what came with the hang-up, then stop.
     if (pr > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/pump.h"
 #include "link/serial_port.h"
 
 namespace orn {
@@ -33,6 +34,10 @@ class PosixSerialPort final : public SerialPort {
   void set_rts(bool on) override;
   void set_dtr(bool on) override;
 
+  // While a read waits, let the pump process window events every few
+  // milliseconds, so a long time-out never freezes the window. nullptr: none.
+  void set_idle(Pump* pump) { idle_ = pump; }
+
  private:
   struct LineCounters {
     uint32_t parity = 0;
@@ -48,6 +53,8 @@ class PosixSerialPort final : public SerialPort {
   SerialTimeouts timeouts_{};
   LineCounters counters_{};
   bool counters_known_ = false;
+  Pump* idle_ = nullptr;
+  static constexpr int kIdleSliceMs = 10;
 };
 
 }  // namespace orn

@@ -170,6 +170,24 @@ TEST_F(PtyTest, IntervalCountsFromTheLatestByteOnly) {
   EXPECT_EQ(Bytes(buf, buf + r.got), (Bytes{1, 2, 3, 4}));
 }
 
+// A window's pump keeps running while a read waits, and the answer still comes whole.
+TEST_F(PtyTest, IdlePumpRunsWhileAReadWaits) {
+  ASSERT_TRUE(port_.open(slave_path_, 19200, kParityNone));
+  struct CountingPump final : Pump {
+    void dispatch() override { ++dispatches; }
+    void wait(uint32_t) override {}
+    void sleep(uint32_t) override {}
+    int dispatches = 0;
+  } pump;
+  port_.set_idle(&pump);
+  port_.set_timeouts({20, 0, 2000, 0, 0});
+  send_later({{300ms, {0x01, 0x03, 0x02, 0x00, 0x07, 0xF9, 0x86}}});
+  uint8_t buf[9] = {};
+  EXPECT_EQ(port_.read(buf, 9), 7u);
+  EXPECT_EQ(buf[6], 0x86);
+  EXPECT_GT(pump.dispatches, 3);
+}
+
 TEST_F(PtyTest, MaxdwordIntervalCombinations) {
   ASSERT_TRUE(port_.open(slave_path_, 19200, kParityNone));
   uint8_t buf[8];
