@@ -70,11 +70,7 @@ ExchangePage buildExchangePage() {
   p.ComboBox20 = makeCombo("ComboBox20", byteOrderItems());
   auto* answer = makeGroup({});
   auto* answerGrid = new QGridLayout(answer);
-  auto* delayCaption = new QVBoxLayout;
-  delayCaption->setSpacing(0);
-  delayCaption->addWidget(makeCaption("Задержка перед  ", p.Edit89));
-  delayCaption->addWidget(makeCaption("ответом мс", p.Edit89));
-  answerGrid->addLayout(delayCaption, 0, 0);
+  answerGrid->addWidget(makeStackedCaption({"Задержка перед  ", "ответом мс"}, p.Edit89), 0, 0);
   answerGrid->addWidget(p.Edit89, 0, 1);
   answerGrid->addWidget(makeCaption("Порядок байт в измеренном значении", p.ComboBox20), 1, 0);
   answerGrid->addWidget(p.ComboBox20, 1, 1);

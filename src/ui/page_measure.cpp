@@ -76,6 +76,8 @@ MeasurePage buildMeasurePage() {
   p.contactZero = makePanel("ContactZero", "Уст.нуля");
   p.contactFactory = makePanel("ContactFactory", "Заводские установки");
   p.contactPageSelect = makePanel("ContactPageSelect", "Выбор страницы индикации");
+  for (QLabel* contact : {p.contactInit, p.contactZero, p.contactFactory, p.contactPageSelect})
+    contact->setMinimumWidth(contact->sizeHint().width() + 12);
   auto* contacts = makeGroup("Контакты");
   auto* contactGrid = new QGridLayout(contacts);
   contactGrid->addWidget(p.contactInit, 0, 0);
@@ -110,7 +112,7 @@ MeasurePage buildMeasurePage() {
   grid->addWidget(groupOf("Состояние измерения", {p.measureState}), 2, 0);
   grid->addWidget(groupOf("Состояние обмена", {p.exchangeState}), 2, 1);
   grid->addWidget(groupOf("Кодирование плавающего числа", {p.floatCoding}), 3, 0);
-  grid->addWidget(contacts, 3, 1, 2, 1);
+  grid->addWidget(contacts, 3, 1, 2, 1, Qt::AlignTop);
   grid->addWidget(counters, 4, 0);
   grid->addWidget(commands, 5, 0, 1, 2);
   grid->setRowStretch(6, 1);

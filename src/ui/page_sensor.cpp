@@ -46,7 +46,7 @@ AdjustmentPanel buildAdjustmentPanel() {
 
   auto* grid = new QGridLayout(a.Panel42);
   auto* zeroCaption = makeCaption("Пользовательский ноль", a.Edit90);
-  auto* spanCaption = makeCaption("Пользовательская подстройка\nдиапазона", a.Edit91);
+  auto* spanCaption = makeStackedCaption({"Пользовательская подстройка", "диапазона"}, a.Edit91);
   grid->addWidget(zeroCaption, 0, 0);
   grid->addWidget(a.Edit90, 0, 1);
   grid->addWidget(a.unit, 0, 2);
@@ -143,12 +143,8 @@ SensorPage buildSensorPage() {
   auto* transition = new QWidget;
   auto* transitionRow = new QHBoxLayout(transition);
   transitionRow->setContentsMargins(0, 0, 0, 0);
-  auto* transitionText = new QVBoxLayout;
-  transitionText->setSpacing(0);
-  transitionText->addWidget(makeCaption("Разрешить переход ", p.CheckBox30));
-  transitionText->addWidget(makeCaption("по кнопке", p.CheckBox30));
   transitionRow->addWidget(p.CheckBox30);
-  transitionRow->addLayout(transitionText);
+  transitionRow->addWidget(makeStackedCaption({"Разрешить переход ", "по кнопке"}, p.CheckBox30));
   transitionRow->addStretch(1);
 
   auto* modes = makeGroup({});

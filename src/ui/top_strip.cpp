@@ -32,7 +32,7 @@ TopStrip buildTopStrip() {
   s.Label4 = makeLabel("Label4", "Параметры обмена");
   s.Label5 = makeLabel("Label5", {});
   s.Label5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  s.Label5->setMinimumWidth(s.Label5->fontMetrics().horizontalAdvance("COM255, 115200 , нечетный паритет "));
+  s.Label5->setMinimumWidth(s.Label5->fontMetrics().horizontalAdvance("COM1, 19200 , без паритета "));
   s.CheckBox6 = makeCheck("CheckBox6", "Запись обмена в файл");
   s.Button15 = makeButton("Button15", "Выставить INIT");
   s.Button2 = makeButton("Button2", "Помигать");
@@ -63,8 +63,8 @@ TopStrip buildTopStrip() {
                                             : Qt::Alignment{});
     ++column;
   }
+  grid->setColumnStretch(column - 1, 1);
   grid->addWidget(s.CheckBox6, 1, column++);
-  grid->setColumnStretch(column++, 1);
   grid->addWidget(s.Button15, 1, column++);
   grid->addWidget(s.Button2, 1, column);
   return s;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace orn {
 
@@ -19,6 +20,15 @@ QLabel* makeCaption(const QString& text, QWidget* buddy) {
   auto* label = new QLabel(text);
   label->setBuddy(buddy);
   return label;
+}
+
+QWidget* makeStackedCaption(const QStringList& lines, QWidget* buddy) {
+  auto* caption = new QWidget;
+  auto* column = new QVBoxLayout(caption);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  for (const QString& line : lines) column->addWidget(makeCaption(line, buddy));
+  return caption;
 }
 
 QPushButton* makeButton(const QString& name, const QString& text) {

@@ -17,6 +17,8 @@ namespace orn {
 QLabel* makeLabel(const QString& name, const QString& text);
 // An unnamed caption whose buddy is the control it describes.
 QLabel* makeCaption(const QString& text, QWidget* buddy);
+// Caption lines stacked above each other, all naming the same control.
+QWidget* makeStackedCaption(const QStringList& lines, QWidget* buddy);
 QPushButton* makeButton(const QString& name, const QString& text);
 QCheckBox* makeCheck(const QString& name, const QString& text);
 QComboBox* makeCombo(const QString& name, const QStringList& items, bool editable = false);

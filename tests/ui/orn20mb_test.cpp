@@ -1,0 +1,91 @@
+// The window program run as a process: unattended screenshots and usage errors.
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  QString stderrText;
+};
+
+Run runProgram(const QStringList& arguments, const QString& scale = "1") {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("QT_SCALE_FACTOR", scale);
+  process.setProcessEnvironment(env);
+  process.start(ORN20MB_PATH, arguments);
+  if (!process.waitForFinished(60000)) return {};
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace
+
+class Orn20mbTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void screenshotOfEachPage_data();
+  void screenshotOfEachPage();
+  void screenshotAfterPressingButtons();
+  void usageErrors_data();
+  void usageErrors();
+};
+
+void Orn20mbTest::screenshotOfEachPage_data() {
+  QTest::addColumn<QString>("page");
+  QTest::addColumn<QString>("scale");
+  QTest::addColumn<QSize>("size");
+  QTest::newRow("page 0") << "0" << "1" << QSize(1013, 726);
+  QTest::newRow("page 1") << "1" << "1" << QSize(1013, 726);
+  QTest::newRow("page 2") << "2" << "1" << QSize(1013, 726);
+  QTest::newRow("page 3") << "3" << "1" << QSize(1013, 726);
+  QTest::newRow("page 1 at 150 %") << "1" << "1.5" << QSize(1520, 1089);
+}
+
+void Orn20mbTest::screenshotOfEachPage() {
+  QFETCH(QString, page);
+  QFETCH(QString, scale);
+  QFETCH(QSize, size);
+  QTemporaryDir dir;
+  const QString png = dir.filePath("window.png");
+  const Run run = runProgram({"--screenshot", png, "--page", page}, scale);
+  QCOMPARE(run.exitCode, 0);
+  QImage image(png);
+  QVERIFY(!image.isNull());
+  QCOMPARE(image.size(), size);
+}
+
+void Orn20mbTest::screenshotAfterPressingButtons() {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("pressed.png");
+  const Run run = runProgram({"--screenshot", png, "--page", "3", "--press", "Button34",
+                              "--press", "CheckBox12"});
+  QCOMPARE(run.exitCode, 0);
+  QVERIFY(!QImage(png).isNull());
+}
+
+void Orn20mbTest::usageErrors_data() {
+  QTest::addColumn<QStringList>("arguments");
+  QTest::addColumn<QString>("mentions");
+  QTest::newRow("unknown button") << QStringList{"--screenshot", "/tmp/never.png", "--press",
+                                                 "Button999"}
+                                  << "Button999";
+  QTest::newRow("bad page") << QStringList{"--page", "9"} << "9";
+  QTest::newRow("bad port map") << QStringList{"--port-map", "x"} << "--port-map";
+}
+
+void Orn20mbTest::usageErrors() {
+  QFETCH(QStringList, arguments);
+  QFETCH(QString, mentions);
+  const Run run = runProgram(arguments);
+  QCOMPARE(run.exitCode, 2);
+  QVERIFY2(run.stderrText.contains(mentions), qPrintable(run.stderrText));
+}
+
+QTEST_GUILESS_MAIN(Orn20mbTest)
+#include "orn20mb_test.moc"
