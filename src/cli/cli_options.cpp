@@ -1,0 +1,278 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
+#include "link/link_params.h"
+#include "link/modbus_master.h"
+#include "settings/port_map.h"
+
+namespace orn {
+namespace {
+
+constexpr std::array<uint32_t, 8> kBauds = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+constexpr uint32_t kRegisterSpace = 0x10000;
+
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+// One argument split at its first "=" when it is an option written "--name=value".
+struct Arg {
+  std::string name;
+  std::optional<std::string> value;
+};
+
+Arg split(const std::string& arg) {
+  const auto eq = arg.find('=');
+  if (arg.rfind("--", 0) != 0 || eq == std::string::npos) return {arg, std::nullopt};
+  return {arg.substr(0, eq), arg.substr(eq + 1)};
+}
+
+// Walks the arguments, handing out option values from "--name=value" or from
+// the next argument.
+class ArgReader {
+ public:
+  explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
+  bool done() const { return i_ >= args_.size(); }
+  Arg next() { return split(args_[i_++]); }
+  std::optional<std::string> value(const Arg& a) {
+    if (a.value) return a.value;
+    if (done()) return std::nullopt;
+    return args_[i_++];
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  size_t i_ = 0;
+};
+
+std::string bad_value(std::string_view option, std::string_view value, std::string_view expected) {
+  return "неверное значение " + std::string(option) + " " + quoted(value) + ": ожидается " +
+         std::string(expected);
+}
+
+// A global option with its value; returns an error text, or "" when taken.
+std::string take_global(const std::string& name, const std::string& v, CliOptions& o) {
+  auto number = [&](uint32_t min, uint32_t max, std::string_view expected,
+                    std::optional<uint16_t>& target) -> std::string {
+    const auto n = parse_cli_number(v, min, max);
+    if (!n) return bad_value(name, v, expected);
+    target = static_cast<uint16_t>(*n);
+    return "";
+  };
+  if (name == "--device") {
+    if (v.empty()) return bad_value(name, v, "путь к устройству");
+    o.device = v;
+  } else if (name == "--port") {
+    return number(kPortNumberMin, kPortNumberMax, "номер порта от 1 до 255", o.port);
+  } else if (name == "--port-map") {
+    PortMapOption m = parse_port_map_option(v);
+    if (!m.error.empty()) return m.error;
+    o.port_maps.emplace_back(m.port, std::move(m.path));
+  } else if (name == "--rate") {
+    const auto baud = parse_cli_number(v, 0, UINT32_MAX);
+    const auto it = baud ? std::find(kBauds.begin(), kBauds.end(), *baud) : kBauds.end();
+    if (it == kBauds.end())
+      return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
+    o.rate_index = static_cast<uint16_t>(kRateIndexMin + (it - kBauds.begin()));
+  } else if (name == "--parity") {
+    if (v == "none") o.parity = kParityNone;
+    else if (v == "odd") o.parity = kParityOdd;
+    else if (v == "even") o.parity = kParityEven;
+    else return bad_value(name, v, "none, odd или even");
+  } else if (name == "--address") {
+    return number(0, 255, "адрес от 0 до 255", o.address);
+  } else if (name == "--attempts") {
+    return number(1, 65535, "число попыток от 1 до 65535", o.attempts);
+  } else if (name == "--trace") {
+    if (v.empty()) return bad_value(name, v, "имя файла");
+    o.trace = v;
+  }
+  return "";
+}
+
+bool is_global(const std::string& name) {
+  static constexpr std::string_view kGlobal[] = {"--device", "--port",    "--port-map", "--rate",
+                                                 "--parity", "--address", "--attempts", "--trace"};
+  return std::find(std::begin(kGlobal), std::end(kGlobal), name) != std::end(kGlobal);
+}
+
+std::string unknown(std::string_view word) {
+  return (word.rfind("-", 0) == 0 ? "неизвестный параметр " : "лишний аргумент ") + quoted(word);
+}
+
+std::string parse_read(ArgReader& r, CliOptions& o) {
+  bool latched = false, constant = false;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--latched" && !a.value) latched = true;
+    else if (a.name == "--constant" && !a.value) constant = true;
+    else return unknown(a.value ? a.name + "=" + *a.value : a.name);
+  }
+  if (latched && constant) return "--latched и --constant нельзя указывать вместе";
+  o.block = latched ? MeasureBlock::Latched : live_block(constant);
+  return "";
+}
+
+std::string parse_poll(ArgReader& r, CliOptions& o) {
+  bool constant = false;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--constant" && !a.value) {
+      constant = true;
+    } else if (a.name == "--count") {
+      const auto v = r.value(a);
+      if (!v) return "параметр --count требует значения";
+      const auto n = parse_cli_number(*v, 1, UINT32_MAX);
+      if (!n) return bad_value("--count", *v, "число циклов от 1");
+      o.cycles = *n;
+    } else {
+      return unknown(a.value ? a.name + "=" + *a.value : a.name);
+    }
+  }
+  if (o.cycles == 0) return "для poll нужен параметр --count N";
+  o.block = live_block(constant);
+  return "";
+}
+
+std::string parse_regs(ArgReader& r, CliOptions& o) {
+  if (r.done()) return "после regs ожидается read или write";
+  const std::string verb = r.next().name;
+  if (verb != "read" && verb != "write") return "после regs ожидается read или write, а не " + quoted(verb);
+  const bool read = verb == "read";
+  o.command = read ? CliCommand::RegsRead : CliCommand::RegsWrite;
+  if (r.done()) return "не указан адрес регистра";
+  const std::string address = r.next().name;
+  const auto start = parse_cli_number(address, 0, 0xFFFF);
+  if (!start) return bad_value("адреса", address, "число от 0 до 65535 (0x0000..0xFFFF)");
+  o.start = static_cast<uint16_t>(*start);
+  uint32_t n = 0;
+  if (read) {
+    if (r.done()) return "не указано число регистров";
+    const std::string count = r.next().name;
+    const auto c = parse_cli_number(count, 1, kMaxReadCount);
+    if (!c) return bad_value("числа регистров", count, "от 1 до 124");
+    o.count = static_cast<uint8_t>(*c);
+    if (!r.done()) return unknown(r.next().name);
+    n = *c;
+  } else {
+    while (!r.done()) {
+      const std::string value = r.next().name;
+      const auto v = parse_cli_number(value, 0, 0xFFFF);
+      if (!v) return bad_value("регистра", value, "число от 0 до 65535 (0x0000..0xFFFF)");
+      o.values.push_back(static_cast<uint16_t>(*v));
+    }
+    if (o.values.empty()) return "не указаны значения регистров";
+    if (o.values.size() > kMaxWriteCount) return "за один раз можно записать не более 123 регистров";
+    n = static_cast<uint32_t>(o.values.size());
+  }
+  if (*start + n > kRegisterSpace) return "регистры выходят за адрес 0xFFFF";
+  return "";
+}
+
+std::string parse_command(const std::vector<std::string>& words, CliOptions& o) {
+  if (words.empty()) return "не указана команда";
+  ArgReader r(words);
+  const std::string command = r.next().name;
+  if (command == "read") {
+    o.command = CliCommand::Read;
+    return parse_read(r, o);
+  }
+  if (command == "latch") {
+    o.command = CliCommand::Latch;
+    return r.done() ? "" : unknown(r.next().name);
+  }
+  if (command == "poll") {
+    o.command = CliCommand::Poll;
+    return parse_poll(r, o);
+  }
+  if (command == "regs") return parse_regs(r, o);
+  return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
+}
+
+}  // namespace
+
+std::optional<uint32_t> parse_cli_number(std::string_view text, uint32_t min, uint32_t max) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  // from_chars takes a leading "-"; a number here never has a sign.
+  if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  uint32_t n = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n, base);
+  if (ec != std::errc() || end != text.data() + text.size() || n < min || n > max) return std::nullopt;
+  return n;
+}
+
+CliParse parse_cli_options(const std::vector<std::string>& args) {
+  CliParse p;
+  CliOptions& o = p.options;
+  if (std::find_if(args.begin(), args.end(), [](const std::string& a) {
+        return a == "--help" || a == "-h";
+      }) != args.end()) {
+    o.help = true;
+    return p;
+  }
+  std::vector<std::string> words;  // the command with its own arguments
+  ArgReader r(args);
+  while (!r.done() && p.error.empty()) {
+    const Arg a = r.next();
+    if (!is_global(a.name)) {
+      words.push_back(a.value ? a.name + "=" + *a.value : a.name);
+      continue;
+    }
+    const auto v = r.value(a);
+    p.error = v ? take_global(a.name, *v, o) : "параметр " + a.name + " требует значения";
+  }
+  if (p.error.empty() && o.device && o.port) p.error = "--device и --port нельзя указывать вместе";
+  if (p.error.empty()) p.error = parse_command(words, o);
+  return p;
+}
+
+std::string cli_usage() {
+  return R"(Использование:
+  orn20mb-cli [--device ПУТЬ | --port N] [--port-map N=ПУТЬ]... [--rate БОД]
+              [--parity none|odd|even] [--address A] [--attempts N] [--trace ФАЙЛ] КОМАНДА
+
+Команды:
+  read [--latched | --constant]     однократное чтение блока измерения (0x0100);
+                                    --latched: защелкнутое значение (0x0300),
+                                    --constant: блок константы (0x0800)
+  latch                             защелкнуть значения (запись 1 в регистр 0x0417)
+  poll --count N [--constant]       N циклов опроса с паузой в одну секунду
+  regs read АДРЕС ЧИСЛО             чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
+  regs write АДРЕС ЗНАЧЕНИЕ...      запись регистров (функция 0x10), от 1 до 123 значений
+
+Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
+есть, иначе значения по умолчанию; файлы настроек только читаются):
+  --device ПУТЬ        устройство последовательного порта, например /dev/ttyUSB0
+  --port N             номер порта 1..255 (1..32 /dev/ttyS*, 33..64 /dev/ttyUSB*,
+                       65..96 /dev/ttyACM*, а также раздел [PORTS] в dev.dat)
+  --port-map N=ПУТЬ    сопоставить номеру порта устройство (можно повторять)
+  --rate БОД           1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200
+  --parity ЧЕТНОСТЬ    none, odd или even
+  --address A          сетевой адрес 0..255 (0: принимать ответ любого адреса,
+                       255: не проверять ответ)
+  --attempts N         число попыток обмена 1..65535
+  --trace ФАЙЛ         записывать протокол обмена в ФАЙЛ
+  --help               эта справка
+
+Числа: десятичные или шестнадцатеричные с префиксом 0x; значения 0..65535.
+
+Вывод: read и poll печатают на каждое чтение строку журнала измерений
+  "Д.М.ГГГГ ЧЧ:ММ:СС  PIZMF=... IZMERR=... TIZMF=... STATP=... BTN=...",
+  poll после неудачного цикла повторяет последние прочитанные значения и в конце
+  печатает "cycles=N meas_errors=N exch_errors=N retries=N";
+  regs read печатает для каждого регистра "0xАДРЕС 0xЗНАЧЕНИЕ ЗНАЧЕНИЕ".
+
+Код завершения: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена (для poll:
+  хотя бы в одном цикле) или порт не открывается. Сообщение об ошибке выводится
+  в поток ошибок.
+)";
+}
+
+}  // namespace orn

@@ -1,0 +1,57 @@
+#pragma once
+// The command line of orn20mb-cli, parsed into a plain struct.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "measure/measured_value.h"
+
+namespace orn {
+
+enum class CliCommand {
+  None,       // only with --help
+  Read,       // one read of a measurement block
+  Latch,      // the latch command
+  Poll,       // polling cycles one second apart
+  RegsRead,   // Read Holding Registers
+  RegsWrite,  // Write Multiple Registers
+};
+
+// Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
+struct CliOptions {
+  bool help = false;
+  std::optional<std::string> device;                        // --device PATH
+  std::optional<uint16_t> port;                             // --port N, 1..255
+  std::vector<std::pair<uint16_t, std::string>> port_maps;  // --port-map N=PATH, in order
+  std::optional<uint16_t> rate_index;                       // --rate BAUD as a rate index
+  std::optional<uint16_t> parity;                           // --parity: 0 none, 1 odd, 2 even
+  std::optional<uint16_t> address;                          // --address 0..255
+  std::optional<uint16_t> attempts;                         // --attempts 1..65535
+  std::optional<std::string> trace;                         // --trace FILE
+
+  CliCommand command = CliCommand::None;
+  MeasureBlock block = MeasureBlock::Measurement;  // read: --latched, --constant; poll: --constant
+  uint32_t cycles = 0;                             // poll --count
+  uint16_t start = 0;                              // regs: first register
+  uint8_t count = 0;                               // regs read: number of registers
+  std::vector<uint16_t> values;                    // regs write
+};
+
+struct CliParse {
+  CliOptions options;
+  std::string error;  // non-empty: a usage error, in the user's language
+};
+
+// Parses the arguments after the program name. Global options may stand
+// before or after the command; "--name value" and "--name=value" are both taken.
+CliParse parse_cli_options(const std::vector<std::string>& args);
+
+// A number in decimal or, after "0x" or "0X", in hexadecimal, within [min, max].
+std::optional<uint32_t> parse_cli_number(std::string_view text, uint32_t min, uint32_t max);
+
+// The text of --help.
+std::string cli_usage();
+
+}  // namespace orn

@@ -1,0 +1,137 @@
+#include "cli/cli_run.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "cli/cli_settings.h"
+#include "device/register_map.h"
+#include "link/failure_report.h"
+#include "link/modbus_master.h"
+#include "link/port_names.h"
+#include "measure/measure_log.h"
+#include "measure/polling.h"
+
+namespace orn {
+namespace {
+
+constexpr uint32_t kPollPeriodMs = 1000;
+
+struct Link {
+  LinkParams params;
+  ExchangeSettings exchange;
+  RateTimeouts timeouts;
+  std::string path;
+};
+
+// The settings files as the window would read them, never written; then the options.
+Link link_for(const CliOptions& o, CliContext& c) {
+  CliSettings s = load_cli_settings(c.folder, c.err);
+  Link l{s.link, s.exchange, s.timeouts, {}};
+  PortMap ports(s.ports);
+  for (const auto& [n, path] : o.port_maps) ports.set(n, path);
+
+  if (o.port) l.params.port = *o.port;
+  if (o.rate_index) l.params.rate_index = *o.rate_index;
+  if (o.parity) l.params.parity = *o.parity;
+  if (o.address) l.params.address = *o.address;
+  if (o.attempts) l.exchange.reask_val = *o.attempts;
+  // The trace is written only when asked for on the command line.
+  l.exchange.use_log_file = o.trace ? 1 : 0;
+  if (o.trace) l.exchange.log_file_name = *o.trace;
+  l.path = o.device ? *o.device : ports.path(l.params.port);
+  return l;
+}
+
+bool report(const ExchangeResult& r, CliContext& c) {
+  if (r.ok()) return true;
+  if (auto m = failure_message(r.faults, r.exception)) {
+    c.err << m->text << "\n";
+  } else {
+    char text[64];
+    std::snprintf(text, sizeof text, "Ошибка в обмене (0x%04X)", static_cast<unsigned>(r.faults));
+    c.err << text << "\n";
+  }
+  return false;
+}
+
+// The trace label of a write: the register's name when the map has one there.
+std::string write_label(uint16_t start) {
+  for (const RegisterEntry& e : kRegisterMap) {
+    if (e.address == start) return std::string(e.name);
+  }
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(start));
+  return text;
+}
+
+int read_once(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+  MeasuredValue record;
+  if (!report(read_measurement(master, o.block, record), c)) return kCliExitFailure;
+  c.out << measure_log_line(record, c.clock.now());
+  return kCliExitOk;
+}
+
+int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+  MeasuredValue record;
+  PollCounters counters;
+  const MeasureLogSettings no_file;  // lines go to the output instead
+  bool failed = false;
+  for (uint32_t i = 0; i < o.cycles; ++i) {
+    const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
+    failed |= !report(r, c);
+    c.out << measure_log_line(record, c.clock.now()) << std::flush;
+    if (i + 1 < o.cycles) c.pump.wait(kPollPeriodMs);
+  }
+  c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
+        << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";
+  return failed ? kCliExitFailure : kCliExitOk;
+}
+
+int regs_read(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+  std::vector<uint16_t> values(o.count);
+  if (!report(master.read(o.start, o.count, values.data()), c)) return kCliExitFailure;
+  for (size_t k = 0; k < values.size(); ++k) {
+    char line[32];
+    std::snprintf(line, sizeof line, "0x%04X 0x%04X %u\n", static_cast<unsigned>(o.start + k),
+                  static_cast<unsigned>(values[k]), static_cast<unsigned>(values[k]));
+    c.out << line;
+  }
+  return kCliExitOk;
+}
+
+int regs_write(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+  const auto n = static_cast<uint8_t>(o.values.size());
+  return report(master.write(o.start, n, o.values.data(), write_label(o.start)), c) ? kCliExitOk
+                                                                                     : kCliExitFailure;
+}
+
+}  // namespace
+
+int run_cli(const CliOptions& o, CliContext& c) {
+  const Link link = link_for(o, c);
+  if (link.path.empty() ||
+      !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
+    c.err << "Невозможно открыть последовательный порт"
+          << (link.path.empty() ? "" : " " + link.path) << "\n";
+    return kCliExitFailure;
+  }
+  // The line state the window sets after its first open: converters powered
+  // from DTR need it.
+  c.port.set_rts(false);
+  c.port.set_dtr(true);
+
+  ModbusMaster master(c.port, c.pump, c.clock, link.params, link.exchange, link.timeouts);
+  int status = kCliExitUsage;
+  switch (o.command) {
+    case CliCommand::Read: status = read_once(o, master, c); break;
+    case CliCommand::Latch: status = report(latch_measurement(master), c) ? kCliExitOk : kCliExitFailure; break;
+    case CliCommand::Poll: status = poll(o, master, c); break;
+    case CliCommand::RegsRead: status = regs_read(o, master, c); break;
+    case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::None: break;
+  }
+  c.port.close();
+  return status;
+}
+
+}  // namespace orn

@@ -1,0 +1,31 @@
+#pragma once
+// Runs one orn20mb-cli command on a serial port: the link comes from the
+// settings files of a folder (read only) and the options, the output goes to
+// two streams. The seams let tests run it on a scripted port in virtual time.
+#include <ostream>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "link/clock.h"
+#include "link/pump.h"
+#include "link/serial_port.h"
+
+namespace orn {
+
+inline constexpr int kCliExitOk = 0;
+inline constexpr int kCliExitUsage = 2;
+inline constexpr int kCliExitFailure = 3;  // an exchange failed or the port did not open
+
+struct CliContext {
+  SerialPort& port;
+  Pump& pump;    // the pause between polling cycles and before a repeated attempt
+  Clock& clock;  // the time of the measured-value lines
+  std::ostream& out;
+  std::ostream& err;
+  std::string folder;  // where dev.dat and to.dat are looked for
+};
+
+// Runs the command of parsed options (not --help) and returns the exit status.
+int run_cli(const CliOptions& options, CliContext& context);
+
+}  // namespace orn

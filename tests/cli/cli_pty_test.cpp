@@ -1,0 +1,178 @@
+// orn20mb-cli as a program on a pseudo-terminal: against an independent
+// libmodbus slave over a null modem, and against the simulated transmitter.
+// Each run starts in an empty working directory, which must stay empty.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <regex>
+
+#include "cli/run_program.h"
+#include "settings/temp_folder.h"
+#include "support/child_process.h"
+#include "support/null_modem.h"
+
+namespace orn {
+namespace {
+
+class CliProgram : public ::testing::Test {
+ protected:
+  test::ProgramResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {ORN20MB_CLI, "--device", device});
+    return test::run_program(args, folder.path());
+  }
+  void TearDown() override {
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "the program left a file behind";
+  }
+
+  test::TempFolder folder;
+  std::string device;
+};
+
+#ifdef LIBMODBUS_SLAVE
+class CliAgainstLibmodbus : public CliProgram {
+ protected:
+  void SetUp() override {
+    slave = std::make_unique<test::ChildProcess>(std::vector<std::string>{LIBMODBUS_SLAVE, modem.path_a()});
+    ASSERT_EQ(slave->read_line(10000), "ready");
+    device = modem.path_b();
+  }
+  void TearDown() override {
+    EXPECT_EQ(slave->terminate(), 0);
+    CliProgram::TearDown();
+  }
+  test::NullModem modem;
+  std::unique_ptr<test::ChildProcess> slave;
+};
+
+TEST_F(CliAgainstLibmodbus, RegsReadPrintsOneLinePerRegister) {
+  const auto r = cli({"regs", "read", "0x0100", "3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0x0100 0x1000 4096\n0x0101 0x1001 4097\n0x0102 0x1002 4098\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliAgainstLibmodbus, WrittenRegistersReadBack) {
+  auto r = cli({"regs", "write", "0x01F0", "0x4B1D", "0", "65535"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = cli({"regs", "read", "496", "3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0x01F0 0x4B1D 19229\n0x01F1 0x0000 0\n0x01F2 0xFFFF 65535\n");
+}
+
+TEST_F(CliAgainstLibmodbus, AnUnmappedAddressFailsWithTheDevicesMessage) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--attempts", "1", "regs", "read", "0x0000", "2"},
+        std::vector<std::string>{"--attempts", "1", "regs", "write", "0x0000", "1"}}) {
+    const auto r = cli(args);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Адрес данных выходит за допустимые границы.\n");
+  }
+}
+#endif
+
+#ifdef ORN20MB_SIM
+// "D.M.YYYY hh:mm:ss  " before the values of the line.
+const std::string kStamp = R"(\d{1,2}\.\d{1,2}\.\d{4} \d\d:\d\d:\d\d  )";
+const std::string kValues = "PIZMF=   101.3250 IZMERR=   0 TIZMF=      23.50 STATP= 200 BTN=   0    \n";
+
+class CliAgainstSimulator : public CliProgram {
+ protected:
+  void start(std::vector<std::string> options) {
+    options.insert(options.begin(), ORN20MB_SIM);
+    sim = std::make_unique<test::ChildProcess>(options);
+    device = sim->read_line(10000);
+    ASSERT_FALSE(device.empty());
+  }
+  void TearDown() override {
+    if (sim) {
+      EXPECT_EQ(sim->terminate(), 0);
+    }
+    CliProgram::TearDown();
+  }
+  static bool lines_match(const std::string& text, const std::string& pattern) {
+    return std::regex_match(text, std::regex(pattern));
+  }
+  std::unique_ptr<test::ChildProcess> sim;
+};
+
+TEST_F(CliAgainstSimulator, ReadLatchAndLatchedRead) {
+  ASSERT_NO_FATAL_FAILURE(start({"--pressure", "101.325"}));
+  auto r = cli({"read"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(lines_match(r.out, kStamp + kValues)) << r.out;
+  r = cli({"latch"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = cli({"read", "--latched"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(lines_match(r.out, kStamp + kValues)) << r.out;
+}
+
+TEST_F(CliAgainstSimulator, PollPrintsTwoLinesAndTheCounters) {
+  ASSERT_NO_FATAL_FAILURE(start({"--pressure", "101.325", "--izmerr", "2"}));
+  const auto r = cli({"poll", "--count", "2"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string values = "PIZMF=   101.3250 IZMERR=   2 TIZMF=      23.50 STATP= 200 BTN=   0    \n";
+  EXPECT_TRUE(lines_match(r.out, kStamp + values + kStamp + values +
+                                     "cycles=2 meas_errors=0 exch_errors=0 retries=0\n"))
+      << r.out;
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliAgainstSimulator, PollKeepsGoingThroughFailedCycles) {
+  ASSERT_NO_FATAL_FAILURE(start({"--fault", "exception:4", "--fault-rate", "1"}));
+  const auto r = cli({"--attempts", "1", "poll", "--count", "2"});
+  EXPECT_EQ(r.status, 3);
+  // Nothing was ever read: the lines repeat the record's initial zeros. A
+  // failed attempt within the retry mask marks the cycle retried even when
+  // the attempt limit allows no repetition.
+  const std::string zeros = "PIZMF=     0.0000 IZMERR=   0 TIZMF=       0.00 STATP=   0 BTN=   0    \n";
+  EXPECT_TRUE(lines_match(r.out, kStamp + zeros + kStamp + zeros +
+                                     "cycles=2 meas_errors=0 exch_errors=2 retries=2\n"))
+      << r.out;
+  EXPECT_EQ(r.err, "Ошибка в работе адресуемого устройства.\nОшибка в работе адресуемого устройства.\n");
+}
+
+TEST_F(CliAgainstSimulator, RegsReadTheIdentityAndAProtectedWriteFails) {
+  ASSERT_NO_FATAL_FAILURE(start({}));
+  auto r = cli({"regs", "read", "0x0480", "3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0x0480 0x0001 1\n0x0481 0x0006 6\n0x0482 0x0000 0\n");
+  r = cli({"--attempts", "1", "regs", "write", "0x0500", "3"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Ошибка в работе адресуемого устройства.\n");
+}
+
+TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
+  ASSERT_NO_FATAL_FAILURE(start({"--address", "17", "--rate", "9600", "--parity", "even"}));
+  auto r = cli({"--rate", "9600", "--parity", "even", "--address", "17", "regs", "read", "0x0408", "3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0x0408 0x0011 17\n0x0409 0x0006 6\n0x040A 0x0002 2\n");
+  r = cli({"--rate", "9600", "--parity", "even", "--address", "18", "--attempts", "1", "read"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "Ответа не было.\n");
+}
+#endif
+
+TEST_F(CliProgram, AMissingDeviceCannotBeOpened) {
+  device = folder.file("no-such-tty");
+  const auto r = cli({"read"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("Невозможно открыть последовательный порт"), std::string::npos) << r.err;
+}
+
+TEST_F(CliProgram, UsageErrorsAndHelp) {
+  device = "/dev/null";
+  auto r = cli({"regs", "read", "0x0100", "125"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Использование:"), std::string::npos);
+  EXPECT_EQ(r.out, "");
+  r = cli({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Использование:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orn
