@@ -65,8 +65,10 @@ AdjustmentPanel buildAdjustmentPanel() {
   grid->addWidget(a.valueUnit, 4, 2);
   grid->addWidget(a.Button52, 4, 3);
   grid->addWidget(a.Button51, 4, 4);
-  grid->addWidget(a.status, 5, 0, 1, 4);
-  grid->addWidget(a.Button50, 5, 4, Qt::AlignRight);
+  grid->addWidget(a.status, 5, 0, 1, 5);
+  // The close box sits in the panel's corner.
+  a.Button50->setMaximumWidth(a.Button50->sizeHint().height() * 2);
+  grid->addWidget(a.Button50, 0, 5, Qt::AlignRight | Qt::AlignTop);
   grid->setColumnStretch(2, 1);
   a.Panel42->hide();
   return a;
