@@ -8,7 +8,7 @@
 
 #include "link/link_params.h"
 #include "link/modbus_master.h"
-#include "settings/port_map.h"
+#include "link/port_names.h"
 
 namespace orn {
 namespace {
@@ -68,9 +68,9 @@ std::string take_global(const std::string& name, const std::string& v, CliOption
   } else if (name == "--port") {
     return number(kPortNumberMin, kPortNumberMax, "номер порта от 1 до 255", o.port);
   } else if (name == "--port-map") {
-    PortMapOption m = parse_port_map_option(v);
-    if (!m.error.empty()) return m.error;
-    o.port_maps.emplace_back(m.port, std::move(m.path));
+    auto m = parse_port_mapping(v);
+    if (!m) return bad_value(name, v, "N=ПУТЬ, где N - номер порта от 1 до 255");
+    o.port_maps.emplace_back(m->port, std::move(m->path));
   } else if (name == "--rate") {
     const auto baud = parse_cli_number(v, 0, UINT32_MAX);
     const auto it = baud ? std::find(kBauds.begin(), kBauds.end(), *baud) : kBauds.end();

@@ -40,15 +40,19 @@ std::string PortMap::path(uint16_t n) const {
   return it != overrides_.end() ? it->second : default_port_path(n);
 }
 
-bool apply_port_mapping(PortMap& map, std::string_view spec) {
+std::optional<PortMapping> parse_port_mapping(std::string_view spec) {
   const size_t eq = spec.find('=');
-  if (eq == std::string_view::npos || eq == 0) return false;
+  if (eq == std::string_view::npos || eq == 0 || eq + 1 == spec.size()) return std::nullopt;
   uint16_t n = 0;
-  const char* first = spec.data();
   const char* last = spec.data() + eq;
-  auto [end, ec] = std::from_chars(first, last, n);
-  if (ec != std::errc() || end != last) return false;
-  return map.set(n, std::string(spec.substr(eq + 1)));
+  const auto [end, ec] = std::from_chars(spec.data(), last, n);
+  if (ec != std::errc() || end != last || n < kPortNumberMin || n > kPortNumberMax) return std::nullopt;
+  return PortMapping{n, std::string(spec.substr(eq + 1))};
+}
+
+bool apply_port_mapping(PortMap& map, std::string_view spec) {
+  const auto m = parse_port_mapping(spec);
+  return m && map.set(m->port, m->path);
 }
 
 }  // namespace orn

@@ -3,6 +3,7 @@
 // paths they stand for on Linux.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,8 +35,16 @@ class PortMap {
   std::map<uint16_t, std::string> overrides_;
 };
 
-// Applies one "N=PATH" mapping (the --port-map option). False, leaving the map
-// unchanged, when N is not a number from 1 to 255 or the '=' is missing.
+struct PortMapping {
+  uint16_t port = 0;
+  std::string path;
+};
+
+// Parses one "N=PATH" mapping (the --port-map option); nothing when N is not a
+// number from 1 to 255, the '=' is missing or the path is empty.
+std::optional<PortMapping> parse_port_mapping(std::string_view spec);
+
+// Applies one "N=PATH" mapping; false, leaving the map unchanged, when it does not parse.
 bool apply_port_mapping(PortMap& map, std::string_view spec);
 
 }  // namespace orn

@@ -29,18 +29,4 @@ std::map<uint16_t, std::string> read_port_map(const std::string& folder) {
   return ports;
 }
 
-PortMapOption parse_port_map_option(std::string_view text) {
-  PortMapOption r;
-  const auto eq = text.find('=');
-  const auto n = eq == std::string_view::npos ? std::nullopt : port_number(text.substr(0, eq));
-  if (!n || eq + 1 == text.size()) {
-    r.error = "Неверное значение --port-map \"" + std::string(text) +
-              "\": ожидается N=ПУТЬ, где N - номер порта от 1 до 255";
-    return r;
-  }
-  r.port = *n;
-  r.path = std::string(text.substr(eq + 1));
-  return r;
-}
-
 }  // namespace orn

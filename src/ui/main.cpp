@@ -1,10 +1,19 @@
 // orn20mb: the service window for the pressure transmitters.
 #include <QApplication>
+#include <QDir>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "link/clock.h"
+#include "link/posix_serial_port.h"
+
+#include "ui/demo_transmitter.h"
 #include "ui/main_window.h"
 #include "ui/options.h"
 #include "ui/script_run.h"
+#include "ui/session.h"
 
 namespace {
 
@@ -33,6 +42,25 @@ int main(int argc, char* argv[]) {
   const orn::Options& options = parsed.options;
 
   orn::MainWindow window;
+  orn::PosixSerialPort port;
+  port.set_idle(&window.pump);
+  orn::SystemClock clock;
+
+  std::vector<orn::PortMapping> ports;
+  for (const auto& [number, path] : options.portMaps)
+    ports.push_back({static_cast<uint16_t>(number), path.toStdString()});
+  // --demo serves a simulated transmitter on a pseudo-terminal that stands for COM1.
+  std::optional<orn::DemoTransmitter> demo;
+  if (options.demo) {
+    std::string error;
+    if (!demo.emplace().start(error)) {
+      printLine("Не удалось запустить имитатор датчика: " + QString::fromStdString(error));
+      return 1;
+    }
+    ports.push_back({1, demo->path()});
+  }
+  orn::Session session(window, port, window.prompt, clock, QDir::currentPath().toStdString(), ports);
+
   const QStringList unknown = orn::unknownButtons(window, options.press);
   if (!unknown.isEmpty()) {
     printLine("Нет кнопки с именем: " + unknown.join(", "));
@@ -41,7 +69,7 @@ int main(int argc, char* argv[]) {
   const bool unattended = !options.screenshot.isEmpty();
   if (unattended) window.prompt.setMode(orn::QtPrompt::Mode::AutoAnswer);
 
-  window.finishStartup();
+  session.FormCreate();
   window.show();
   orn::runScript(window, options);
   if (!unattended) return QApplication::exec();

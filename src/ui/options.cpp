@@ -2,11 +2,11 @@
 
 #include <QCommandLineParser>
 
+#include "link/port_names.h"
+
 namespace orn {
 namespace {
 
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 255;
 constexpr int kLastPage = 3;
 
 }  // namespace
@@ -41,15 +41,12 @@ OptionsResult parseOptions(const QStringList& arguments) {
   Options& o = result.options;
   o.demo = parser.isSet(demo);
   for (const QString& map : parser.values(portMap)) {
-    const qsizetype eq = map.indexOf(u'=');
-    bool ok = false;
-    const int number = eq > 0 ? map.left(eq).toInt(&ok) : 0;
-    const QString path = eq > 0 ? map.mid(eq + 1) : QString();
-    if (!ok || number < kFirstPort || number > kLastPort || path.isEmpty()) {
+    const auto m = parse_port_mapping(map.toStdString());
+    if (!m) {
       result.error = "Неверное значение --port-map: " + map + " (нужно N=PATH, N от 1 до 255)";
       return result;
     }
-    o.portMaps.emplace_back(number, path);
+    o.portMaps.emplace_back(m->port, QString::fromStdString(m->path));
   }
   o.screenshot = parser.value(screenshot);
   if (parser.isSet(page)) {

@@ -42,7 +42,7 @@ TEST(PortNames, PortMapOption) {
   const Case cases[] = {
       {"1=/dev/pts/3", true, 1, "/dev/pts/3"},
       {"255=/tmp/a=b", true, 255, "/tmp/a=b"},
-      {"7=", true, 7, ""},
+      {"7=", false, 0, ""},
       {"0=/dev/pts/3", false, 0, ""},
       {"256=/dev/pts/3", false, 0, ""},
       {"70000=/dev/pts/3", false, 0, ""},

@@ -39,35 +39,5 @@ TEST(PortMap, MissingFileOrSectionGivesEmptyMap) {
   EXPECT_TRUE(read_port_map(folder.path()).empty());
 }
 
-TEST(PortMapOption, ParsesNumberAndPath) {
-  struct Case {
-    const char* text;
-    uint16_t port;  // 0: the option is refused
-    const char* path;
-  };
-  const Case cases[] = {
-      {"1=/dev/pts/4", 1, "/dev/pts/4"},
-      {"255=/dev/serial/by-id/a=b", 255, "/dev/serial/by-id/a=b"},
-      {"0=/dev/pts/4", 0, ""},
-      {"256=/dev/pts/4", 0, ""},
-      {"x=/dev/pts/4", 0, ""},
-      {"=/dev/pts/4", 0, ""},
-      {"3=", 0, ""},
-      {"3", 0, ""},
-      {"-3=/dev/pts/4", 0, ""},
-  };
-  for (const Case& c : cases) {
-    const PortMapOption r = parse_port_map_option(c.text);
-    if (c.port == 0) {
-      EXPECT_FALSE(r.error.empty()) << c.text;
-      EXPECT_NE(r.error.find(c.text), std::string::npos) << r.error;
-    } else {
-      EXPECT_EQ(r.error, "") << c.text;
-      EXPECT_EQ(r.port, c.port) << c.text;
-      EXPECT_EQ(r.path, c.path) << c.text;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace orn

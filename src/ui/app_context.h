@@ -1,0 +1,56 @@
+#pragma once
+// The state the window works on: link and exchange settings, the port and its
+// master, the measured-value record, the counters and the window's flags.
+// One object per window, so a test builds a fresh one.
+#include <string>
+
+#include "link/clock.h"
+#include "link/link_params.h"
+#include "link/modbus_master.h"
+#include "link/port_connection.h"
+#include "link/port_names.h"
+#include "link/prompt.h"
+#include "link/pump.h"
+#include "link/serial_port.h"
+#include "measure/measure_log.h"
+#include "measure/measured_value.h"
+#include "measure/polling.h"
+#include "settings/dev_dat.h"
+
+namespace orn {
+
+struct AppContext {
+  AppContext(SerialPort& serial, Pump& event_pump, Prompt& user, Clock& time, std::string settings_folder)
+      : folder(std::move(settings_folder)),
+        port(serial),
+        pump(event_pump),
+        prompt(user),
+        clock(time),
+        connection(serial, ports, user),
+        master(serial, event_pump, time, link, exchange, timeouts) {}
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  std::string folder;  // where dev.dat, to.dat and the logs live
+  SerialPort& port;
+  Pump& pump;
+  Prompt& prompt;
+  Clock& clock;
+
+  LinkParams link;
+  ExchangeSettings exchange;
+  RateTimeouts timeouts;
+  DevDatDevice device;
+  PortMap ports;
+  PortConnection connection;
+  ModbusMaster master;
+
+  MeasuredValue record;
+  PollCounters counters;
+  MeasureLogSettings log;
+
+  bool polling = false;   // cyclic polling is on
+  bool updating = false;  // the window itself is filling controls: change handlers do nothing
+};
+
+}  // namespace orn

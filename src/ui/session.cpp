@@ -1,0 +1,95 @@
+#include "ui/session.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <charconv>
+
+#include "settings/port_map.h"
+#include "settings/to_dat.h"
+#include "ui/main_window.h"
+
+namespace orn {
+
+Session::Session(MainWindow& window, SerialPort& port, Prompt& prompt, Clock& clock, std::string folder,
+                 std::vector<PortMapping> extra_ports)
+    : context(port, window.pump, prompt, clock, std::move(folder)),
+      measure(window, context),
+      linkStrip(window, context, measure),
+      w_(window),
+      extraPorts_(std::move(extra_ports)) {
+  w_.hooks.stopPolling = [this] { measure.stopPolling(); };
+  w_.hooks.formClose = [this] { FormClose(); };
+  for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
+    connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
+    if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });
+  }
+}
+
+void Session::reportFileError(const std::optional<std::string>& error) {
+  if (error) context.prompt.tell(*error, "ОРН20 MB", PromptIcon::Error);
+}
+
+void Session::FormCreate() {
+  AppContext& c = context;
+  reportFileError(load_dev_dat(c.folder, c.link, c.exchange, c.device));
+  reportFileError(load_to_dat(c.folder, c.timeouts));
+  c.ports = PortMap(read_port_map(c.folder));
+  for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
+  c.updating = false;
+
+  w_.exchange.ComboBox5->setCurrentIndex(c.link.address < 248 ? c.link.address : -1);
+  linkStrip.showLink();
+  showGaps();
+
+  c.connection.probe();
+  linkStrip.fillPortList();
+  linkStrip.reopenPort(false);
+  c.connection.startup_line_state();
+
+  c.polling = false;
+  w_.measure.Button18->setEnabled(true);
+  w_.measure.Button19->setEnabled(false);
+  QCoreApplication::processEvents();
+
+  c.counters = PollCounters{};
+  measure.showCounters();
+  w_.measure.CheckBox29->setChecked(false);
+
+  // The polling tick runs for the whole life of the window; it works only while polling is on.
+  w_.Timer4->start();
+  w_.finishStartup();
+}
+
+void Session::FormClose() {
+  AppContext& c = context;
+  c.connection.close();
+  linkStrip.takeLink();
+  // The gaps are taken before dev.dat is written, so a value still being typed is kept.
+  takeGaps();
+  reportFileError(save_dev_dat(c.folder, c.link, c.exchange, c.device));
+}
+
+void Session::showGaps() {
+  w_.exchange.ComboBox22->setEditText(QString::number(context.device.time_gap_dev));
+  w_.exchange.ComboBox23->setEditText(QString::number(context.exchange.time_gap_prg));
+}
+
+void Session::takeGaps() {
+  context.exchange.time_gap_prg = takeGap(w_.exchange.ComboBox23);
+  context.device.time_gap_dev = takeGap(w_.exchange.ComboBox22);
+}
+
+uint16_t Session::takeGap(QComboBox* field) {
+  const std::string text = field->currentText().trimmed().toStdString();
+  uint16_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) value = 0;
+  field->setEditText(QString::number(value));
+  return value;
+}
+
+}  // namespace orn
