@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
     }
     ports.push_back({1, demo->path()});
   }
-  orn::Session session(window, port, window.prompt, clock, QDir::currentPath().toStdString(), ports);
+  orn::Session session(window, port, window.pump, window.prompt, clock, QDir::currentPath().toStdString(), ports);
 
   const QStringList unknown = orn::unknownButtons(window, options.press);
   if (!unknown.isEmpty()) {

@@ -14,9 +14,9 @@
 
 namespace orn {
 
-Session::Session(MainWindow& window, SerialPort& port, Prompt& prompt, Clock& clock, std::string folder,
-                 std::vector<PortMapping> extra_ports)
-    : context(port, window.pump, prompt, clock, std::move(folder)),
+Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& prompt, Clock& clock,
+                 std::string folder, std::vector<PortMapping> extra_ports)
+    : context(port, pump, prompt, clock, std::move(folder)),
       measure(window, context),
       linkStrip(window, context, measure),
       w_(window),

@@ -19,8 +19,8 @@ class MainWindow;
 class Session final : public QObject {
  public:
   // extra_ports are the --port-map mappings; they win over dev.dat's [PORTS].
-  Session(MainWindow& window, SerialPort& port, Prompt& prompt, Clock& clock, std::string folder,
-          std::vector<PortMapping> extra_ports = {});
+  Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& prompt, Clock& clock,
+          std::string folder, std::vector<PortMapping> extra_ports = {});
 
   void FormCreate();
   void FormClose();
