@@ -29,8 +29,9 @@ TEST(SimFaults, EachKindSpoilsTheAnswerAsNamed) {
     f[i] = v;
     return test::with_crc({f.begin(), f.end() - 2});
   };
+  ASSERT_EQ(good.size(), 11u);
   auto bad_crc = good;
-  bad_crc.back() = static_cast<uint8_t>(~bad_crc.back());
+  bad_crc[10] = static_cast<uint8_t>(~bad_crc[10]);
   auto surplus = good;
   surplus.insert(surplus.end(), {0xFF, 0xFF, 0xFF});
   const Case cases[] = {
