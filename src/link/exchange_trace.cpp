@@ -20,7 +20,9 @@ class Record {
 
   bool ok() const { return f_ != nullptr; }
   // Text goes out as data, never as a format.
-  void text(std::string_view s) { std::fwrite(s.data(), 1, s.size(), f_); }
+  void text(std::string_view s) {
+    if (!s.empty()) std::fwrite(s.data(), 1, s.size(), f_);
+  }
   // Integers only: the C locale never changes how %u prints.
   template <typename... Args>
   void format(const char* fmt, Args... args) {
