@@ -13,7 +13,6 @@
 namespace orn {
 namespace {
 
-constexpr std::array<uint32_t, 8> kBauds = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr uint32_t kRegisterSpace = 0x10000;
 
 std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
@@ -73,10 +72,9 @@ std::string take_global(const std::string& name, const std::string& v, CliOption
     o.port_maps.emplace_back(m->port, std::move(m->path));
   } else if (name == "--rate") {
     const auto baud = parse_cli_number(v, 0, UINT32_MAX);
-    const auto it = baud ? std::find(kBauds.begin(), kBauds.end(), *baud) : kBauds.end();
-    if (it == kBauds.end())
-      return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
-    o.rate_index = static_cast<uint16_t>(kRateIndexMin + (it - kBauds.begin()));
+    const auto index = baud ? rate_index_for_baud(static_cast<uint32_t>(*baud)) : std::nullopt;
+    if (!index) return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
+    o.rate_index = *index;
   } else if (name == "--parity") {
     if (v == "none") o.parity = kParityNone;
     else if (v == "odd") o.parity = kParityOdd;

@@ -46,13 +46,6 @@ class Record {
   std::FILE* f_;
 };
 
-std::string_view rate_text(uint16_t rate_index) {
-  static constexpr std::string_view kRates[] = {" 1200",  " 2400",  " 4800",  " 9600",
-                                                " 19200", " 38400", " 57600", " 115200"};
-  if (rate_index < kRateIndexMin || rate_index > kRateIndexMax) return {};
-  return kRates[rate_index - kRateIndexMin];
-}
-
 }  // namespace
 
 void ExchangeTrace::read_request(const uint8_t* frame, size_t n, unsigned attempt) {
@@ -86,7 +79,7 @@ void ExchangeTrace::write_request(const uint8_t* frame, size_t n, std::string_vi
   r.text(kSeparator);
   r.format("COM_port %u, NET_num %u ", static_cast<unsigned>(link_.port),
            static_cast<unsigned>(link_.address));
-  r.text(rate_text(link_.rate_index));
+  if (is_rate_index(link_.rate_index)) r.format(" %u", static_cast<unsigned>(baud_for_rate_index(link_.rate_index)));
   r.format(" Ser_par %u\r\n\r\n", static_cast<unsigned>(link_.parity));
   r.stamp(t, '-');
   r.text(label);

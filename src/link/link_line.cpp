@@ -3,11 +3,8 @@
 namespace orn {
 
 std::string link_line_text(const LinkParams& link) {
-  static constexpr const char* kRates[] = {"1200 ,",  "2400 ,",  "4800 ,",  "9600 ,",
-                                           "19200 ,", "38400 ,", "57600 ,", "115200 ,"};
   std::string s = "COM" + std::to_string(link.port) + ", ";
-  const bool known = link.rate_index >= kRateIndexMin && link.rate_index <= kRateIndexMax;
-  s += known ? kRates[link.rate_index - kRateIndexMin] : "?";
+  s += is_rate_index(link.rate_index) ? std::to_string(baud_for_rate_index(link.rate_index)) + " ," : "?";
   switch (link.parity) {
     case kParityOdd: s += " нечетный паритет "; break;
     case kParityEven: s += " четный паритет "; break;
@@ -17,8 +14,7 @@ std::string link_line_text(const LinkParams& link) {
 }
 
 int rate_item_for_index(uint16_t rate_index) {
-  if (rate_index < kRateIndexMin || rate_index > kRateIndexMax) return 3;
-  return rate_index - kRateIndexMin;
+  return is_rate_index(rate_index) ? rate_index - kRateIndexMin : 3;
 }
 
 uint16_t rate_index_for_item(int item) {

@@ -19,6 +19,11 @@ uint16_t rate_index_for_item(int item);
 // Parity code of the two boxes: even counts only with parity on.
 uint16_t parity_code_for(bool parity_on, bool even);
 
+// Address lists offer 0..247; a higher address (possible from dev.dat) has no item.
+inline constexpr uint16_t kLastListedAddress = 247;
+// List position of an address; -1 when the list has none for it.
+constexpr int address_item_for(uint16_t address) { return address <= kLastListedAddress ? address : -1; }
+
 // The INIT preset: the line settings a transmitter answers at in INIT state.
 // The port number does not change.
 void apply_init_preset(LinkParams& link);

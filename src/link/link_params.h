@@ -3,6 +3,7 @@
 // dev.dat and to.dat and changed by the link strip; a transaction reads them
 // afresh at every attempt.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orn {
@@ -12,8 +13,13 @@ inline constexpr uint16_t kRateIndexMin = 3;
 inline constexpr uint16_t kRateIndexMax = 10;
 inline constexpr uint16_t kRateIndexDefault = 7;
 
+constexpr bool is_rate_index(uint16_t rate_index) {
+  return rate_index >= kRateIndexMin && rate_index <= kRateIndexMax;
+}
 // Baud for a rate index; 19200 for an index outside 3..10.
 uint32_t baud_for_rate_index(uint16_t rate_index);
+// Rate index of a baud rate the link offers; nothing for any other rate.
+std::optional<uint16_t> rate_index_for_baud(uint32_t baud);
 
 // Network addresses with a special meaning.
 inline constexpr uint16_t kAddressAnyAnswer = 0;

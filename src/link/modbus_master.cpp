@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/crc16.h"
+#include "link/scoped_flag.h"
 
 namespace orn {
 namespace {
@@ -14,18 +15,6 @@ constexpr size_t kBufferSize = 256;
 constexpr size_t kWriteAnswerLength = 8;
 constexpr uint32_t kRetryPauseMs = 1000;
 constexpr uint32_t kNoCheckWritePauseMs = 400;
-
-// Marks the line as taken for the lifetime of one transaction.
-class BusyGuard {
- public:
-  explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyGuard() { busy_ = false; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
-
- private:
-  bool& busy_;
-};
 
 // The checks common to both functions, made at the positions of a complete
 // normal answer of `expected` bytes: the zero-filled buffer makes a short or
@@ -98,7 +87,7 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
   exception = 0;
   if (busy_) return kFaultLineBusy;
   if (n == 0 || n > kMaxReadCount) return kFaultLength;
-  BusyGuard guard(busy_);
+  ScopedFlag line_taken(busy_);
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];
@@ -154,7 +143,7 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
   exception = 0;
   if (busy_) return kFaultLineBusy;
   if (n == 0 || n > kMaxWriteCount) return kFaultLength;
-  BusyGuard guard(busy_);
+  ScopedFlag line_taken(busy_);
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];

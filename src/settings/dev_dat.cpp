@@ -1,7 +1,6 @@
 #include "settings/dev_dat.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "settings/ini_file.h"
@@ -17,20 +16,14 @@ constexpr std::string_view kDefaultLineSettings = "19200,N,8,1";
 constexpr std::string_view kDefaultLogFile = "COM.txt";
 constexpr uint16_t kGapMax = 255;
 
-// Rate texts for rate index 3..10.
-constexpr std::array<std::string_view, 8> kRateTexts = {
-    "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
-
 uint16_t limit_address(uint16_t a) { return (a == 0 || a > 255) ? 1 : a; }
 
 }  // namespace
 
 RateParity parse_line_settings(std::string_view text) {
   RateParity r;
-  for (size_t i = 0; i < kRateTexts.size(); ++i) {
-    if (text.find(kRateTexts[i]) != std::string_view::npos) {
-      r.rate_index = static_cast<uint16_t>(kRateIndexMin + i);
-    }
+  for (uint16_t i = kRateIndexMin; i <= kRateIndexMax; ++i) {
+    if (text.find(std::to_string(baud_for_rate_index(i))) != std::string_view::npos) r.rate_index = i;
   }
   if (text.find('N') != std::string_view::npos) r.parity = 0;
   if (text.find('E') != std::string_view::npos) r.parity = 2;
@@ -39,8 +32,7 @@ RateParity parse_line_settings(std::string_view text) {
 }
 
 std::string line_settings_text(uint16_t rate_index, uint16_t parity) {
-  const bool known = rate_index >= kRateIndexMin && rate_index <= kRateIndexMax;
-  std::string s(known ? kRateTexts[rate_index - kRateIndexMin] : "19200");
+  std::string s = std::to_string(baud_for_rate_index(rate_index));
   s += parity == 1 ? ",O," : parity == 2 ? ",E," : ",N,";
   s += "8,2";
   return s;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "link/link_line.h"
+
 namespace orn {
 namespace {
 
@@ -14,10 +16,12 @@ QStringList numberRange(unsigned first, unsigned last, int width = 0) {
 }  // namespace
 
 QStringList rateItems() {
-  return {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+  QStringList items;
+  for (uint16_t i = kRateIndexMin; i <= kRateIndexMax; ++i) items << QString::number(baud_for_rate_index(i));
+  return items;
 }
 
-QStringList addressItems() { return numberRange(0, 247, 3); }
+QStringList addressItems() { return numberRange(0, kLastListedAddress, 3); }
 
 QStringList unitItems() {
   return {"%",      "МПа",       "кПа",         "Па",  "кгс/см2 (атм тех)", "кгс/м2",

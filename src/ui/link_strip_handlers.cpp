@@ -10,29 +10,12 @@
 #include "device/register_map.h"
 #include "link/failure_report.h"
 #include "link/link_line.h"
+#include "link/scoped_flag.h"
 #include "ui/line_free.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
 
 namespace orn {
-namespace {
-
-// Address list items stand for addresses 0..247.
-constexpr int kAddressItems = 248;
-
-// Sets the updating guard for one scope, so change handlers stay quiet.
-class UpdatingGuard {
- public:
-  explicit UpdatingGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~UpdatingGuard() { flag_ = false; }
-  UpdatingGuard(const UpdatingGuard&) = delete;
-  UpdatingGuard& operator=(const UpdatingGuard&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 LinkStripHandlers::LinkStripHandlers(MainWindow& window, AppContext& context, MeasureHandlers& measure)
     : w_(window), c_(context), measure_(measure) {
@@ -66,7 +49,7 @@ void LinkStripHandlers::fillPortList() {
 }
 
 void LinkStripHandlers::showLink() {
-  UpdatingGuard guard(c_.updating);
+  ScopedFlag guard(c_.updating);
   const TopStrip& s = w_.strip;
   s.ComboBox1->setCurrentIndex(s.ComboBox1->count() - 1);
   const int port = s.ComboBox1->findText("COM" + QString::number(c_.link.port));
@@ -75,13 +58,13 @@ void LinkStripHandlers::showLink() {
   s.CheckBox1->setChecked(c_.link.parity == kParityOdd || c_.link.parity == kParityEven);
   s.CheckBox2->setChecked(c_.link.parity == kParityEven);
   showLinkLine();
-  s.ComboBox3->setCurrentIndex(c_.link.address < kAddressItems ? c_.link.address : -1);
+  s.ComboBox3->setCurrentIndex(address_item_for(c_.link.address));
   w_.measure.CheckBox7->setChecked(c_.log.write_file == 1);
   s.CheckBox6->setChecked(c_.exchange.use_log_file == 1);
 }
 
 void LinkStripHandlers::takeLink() {
-  UpdatingGuard guard(c_.updating);
+  ScopedFlag guard(c_.updating);
   const TopStrip& s = w_.strip;
   // With no item chosen (no ports, or an address beyond the list) the value stays.
   const int port = s.ComboBox1->currentIndex();

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <charconv>
 
+#include "link/link_line.h"
 #include "settings/port_map.h"
 #include "settings/to_dat.h"
 #include "ui/main_window.h"
@@ -41,7 +42,7 @@ void Session::FormCreate() {
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
   c.updating = false;
 
-  w_.exchange.ComboBox5->setCurrentIndex(c.link.address < 248 ? c.link.address : -1);
+  w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.link.address));
   linkStrip.showLink();
   showGaps();
 

@@ -1,0 +1,17 @@
+#pragma once
+// Sets a flag for the lifetime of a scope and clears it on every way out:
+// "a transaction holds the line", "the window is filling its controls".
+namespace orn {
+
+class ScopedFlag {
+ public:
+  explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~ScopedFlag() { flag_ = false; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace orn
