@@ -54,12 +54,26 @@ std::optional<KeyLine> key_of(std::string_view line) {
   return k;
 }
 
-std::string value_text(std::string_view line, size_t value_begin) {
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The value part of a key line as the file holds it, without surrounding
+// blanks and one pair of enclosing quotes.
+std::string_view raw_value(std::string_view line, size_t value_begin) {
   std::string_view v = trim(line.substr(value_begin));
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
-  return cp1251_to_utf8(v.substr(0, kIniValueMax));
+  return v;
+}
+
+// The first n characters of UTF-8 text.
+std::string_view utf8_prefix(std::string_view s, size_t n) {
+  size_t i = 0;
+  for (size_t chars = 0; i < s.size() && chars < n; ++chars) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+  }
+  return s.substr(0, i);
 }
 
 std::optional<int64_t> parse_digits(std::string_view s, int base) {
@@ -102,29 +116,56 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::optional<std::string> IniFile::load() {
   lines_.clear();
+  utf8_ = false;
+  newline_ = "\r\n";
   FileRead r = read_whole_file(path_);
   existed_ = r.exists;
   if (r.error) return r.error;
   std::string_view rest = r.bytes;
+  if (rest.starts_with(kUtf8Mark)) {
+    utf8_ = true;
+    rest.remove_prefix(kUtf8Mark.size());
+  }
+  bool first_end = true;
   while (!rest.empty()) {
-    const auto nl = rest.find('\n');
-    if (nl == std::string_view::npos) {
+    const auto at = rest.find_first_of("\r\n");
+    if (at == std::string_view::npos) {
       lines_.push_back({std::string(rest), ""});
       break;
     }
-    const bool crlf = nl > 0 && rest[nl - 1] == '\r';
-    lines_.push_back({std::string(rest.substr(0, crlf ? nl - 1 : nl)), crlf ? "\r\n" : "\n"});
-    rest.remove_prefix(nl + 1);
+    const size_t end_size = rest.substr(at).starts_with("\r\n") ? 2 : 1;
+    lines_.push_back({std::string(rest.substr(0, at)), std::string(rest.substr(at, end_size))});
+    if (first_end) newline_ = lines_.back().end;
+    first_end = false;
+    rest.remove_prefix(at + end_size);
   }
   return std::nullopt;
 }
 
-std::optional<IniFile::Found> IniFile::find(std::string_view section_1251,
-                                            std::string_view key_1251) const {
+std::string IniFile::to_utf8(std::string_view file_text) const {
+  return utf8_ ? std::string(file_text) : cp1251_to_utf8(file_text);
+}
+
+std::string IniFile::from_utf8(std::string_view utf8) const {
+  return utf8_ ? std::string(utf8) : utf8_to_cp1251(utf8);
+}
+
+std::string IniFile::value_of(const std::string& line) const {
+  const std::string_view v = raw_value(line, key_of(line)->value_begin);
+  return utf8_ ? std::string(utf8_prefix(v, kIniValueMax)) : cp1251_to_utf8(v.substr(0, kIniValueMax));
+}
+
+std::optional<IniFile::Found> IniFile::find(std::string_view section, std::string_view key) const {
+  // Names are compared as Windows-1251, where the case folding is defined.
+  const std::string section_1251 = utf8_to_cp1251(section);
+  const std::string key_1251 = utf8_to_cp1251(key);
+  auto matches = [this](std::string_view file_name, std::string_view name_1251) {
+    return utf8_ ? same_name(utf8_to_cp1251(file_name), name_1251) : same_name(file_name, name_1251);
+  };
   size_t i = 0;
   while (i < lines_.size()) {
     const auto name = section_of(lines_[i].text);
-    if (name && same_name(*name, section_1251)) break;
+    if (name && matches(*name, section_1251)) break;
     ++i;
   }
   if (i == lines_.size()) return std::nullopt;
@@ -134,17 +175,16 @@ std::optional<IniFile::Found> IniFile::find(std::string_view section_1251,
     const auto k = key_of(lines_[i].text);
     if (!k) continue;
     f.last_key_line = i;
-    if (!f.key_line && same_name(k->key, key_1251)) f.key_line = i;
+    if (!f.key_line && matches(k->key, key_1251)) f.key_line = i;
   }
   f.section_end = i;
   return f;
 }
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
-  const auto f = find(utf8_to_cp1251(section), utf8_to_cp1251(key));
+  const auto f = find(section, key);
   if (!f || !f->key_line) return std::nullopt;
-  const std::string& line = lines_[*f->key_line].text;
-  return value_text(line, key_of(line)->value_begin);
+  return value_of(lines_[*f->key_line].text);
 }
 
 std::string IniFile::read_string(std::string_view section, std::string_view key,
@@ -163,39 +203,36 @@ uint16_t IniFile::read_u16(std::string_view section, std::string_view key,
 
 std::vector<std::pair<std::string, std::string>> IniFile::entries(std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> out;
-  const auto f = find(utf8_to_cp1251(section), {});
+  const auto f = find(section, {});
   if (!f) return out;
   for (size_t i = f->section_line + 1; i < f->section_end; ++i) {
     const std::string& line = lines_[i].text;
-    if (const auto k = key_of(line)) {
-      out.emplace_back(cp1251_to_utf8(k->key), value_text(line, k->value_begin));
-    }
+    if (const auto k = key_of(line)) out.emplace_back(to_utf8(k->key), value_of(line));
   }
   return out;
 }
 
 void IniFile::insert_line(size_t at, std::string text) {
-  if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = "\r\n";
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), "\r\n"});
+  if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = newline_;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), newline_});
 }
 
 void IniFile::write_string(std::string_view section, std::string_view key,
                            std::string_view value) {
-  std::string v = utf8_to_cp1251(value);
-  for (char& c : v) {
+  std::string one_line(value);
+  for (char& c : one_line) {
     if (c == '\r' || c == '\n') c = ' ';
   }
-  const std::string section_1251 = utf8_to_cp1251(section);
-  const std::string key_1251 = utf8_to_cp1251(key);
-  const auto f = find(section_1251, key_1251);
+  const std::string v = from_utf8(one_line);
+  const auto f = find(section, key);
   if (!f) {
-    insert_line(lines_.size(), "[" + section_1251 + "]");
-    insert_line(lines_.size(), key_1251 + "=" + v);
+    insert_line(lines_.size(), "[" + from_utf8(section) + "]");
+    insert_line(lines_.size(), from_utf8(key) + "=" + v);
   } else if (f->key_line) {
     std::string& line = lines_[*f->key_line].text;
-    line = line.substr(0, key_of(line)->value_begin) + v;
+    if (value_of(line) != one_line) line = line.substr(0, key_of(line)->value_begin) + v;
   } else {
-    insert_line(f->last_key_line + 1, key_1251 + "=" + v);
+    insert_line(f->last_key_line + 1, from_utf8(key) + "=" + v);
   }
 }
 
@@ -206,7 +243,7 @@ void IniFile::write_u16(std::string_view section, std::string_view key, uint16_t
 }
 
 std::string IniFile::bytes() const {
-  std::string out;
+  std::string out(utf8_ ? kUtf8Mark : std::string_view{});
   for (const Line& l : lines_) {
     out += l.text;
     out += l.end;

@@ -8,9 +8,10 @@
 // the whole file; both are hard to guarantee through a library that parses
 // into its own model and writes it back out.
 //
-// On disk the file is Windows-1251 with CR LF line ends (LF-only lines and a
-// missing final line end are read too and kept as they are); the interface
-// speaks UTF-8. Section and key names match without regard to case, for Latin
+// On disk the file is Windows-1251 with CR LF line ends (LF-only and CR-only
+// lines and a missing final line end are read too and kept as they are); the
+// interface speaks UTF-8. A file that starts with a UTF-8 byte order mark, as
+// some editors save it, is read and written as UTF-8 and keeps its mark. Section and key names match without regard to case, for Latin
 // and Cyrillic letters. The first matching section and, inside it, the first
 // matching key win. A line whose first non-blank character is ";" is a comment.
 //
@@ -66,7 +67,9 @@ class IniFile {
 
   // An existing key keeps its line, with the spelling of its name and the
   // blanks around "=" as the file has them; only the value after them is
-  // replaced. A new key is added after the last key of its section, a new
+  // replaced, and a line that already reads as value is left byte for byte
+  // (so a value read and written back keeps quotes and bytes that have no
+  // character, such as 0x98). New lines take the line end of the file's first line. A new key is added after the last key of its section, a new
   // section "[NAME]" at the end of the file. A line break in the value would
   // start a new line of the file, so it is written as a blank.
   void write_string(std::string_view section, std::string_view key, std::string_view value);
@@ -90,11 +93,17 @@ class IniFile {
     size_t last_key_line = 0;  // last key line of the section, or its header
   };
 
-  std::optional<Found> find(std::string_view section_1251, std::string_view key_1251) const;
+  std::optional<Found> find(std::string_view section, std::string_view key) const;
   void insert_line(size_t at, std::string text);
+  // Between the file's encoding and UTF-8.
+  std::string to_utf8(std::string_view file_text) const;
+  std::string from_utf8(std::string_view utf8) const;
+  std::string value_of(const std::string& line) const;
 
   std::string path_;
   bool existed_ = false;
+  bool utf8_ = false;  // the file starts with a UTF-8 byte order mark
+  std::string newline_ = "\r\n";
   std::vector<Line> lines_;
 };
 

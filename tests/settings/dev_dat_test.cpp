@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <clocale>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <utility>
 #include <vector>
 
 #include "settings/temp_folder.h"
+#include "settings/to_dat.h"
 
 namespace orn {
 namespace {
@@ -112,7 +119,7 @@ TEST_F(DevDatTest, OddValuesAreLimitedAndWrittenBack) {
       {"TimeGapDev=256", "TimeGapDev=255", {{"gap_dev", 255}}},
       {"TimeOut=0x3E8", "TimeOut=1000", {{"timeout", 1000}}},
       {"TimeOut=$3E8", "TimeOut=1000", {{"timeout", 1000}}},
-      {"TimeOut= 1500 ", "TimeOut= 1500", {{"timeout", 1500}}},
+      {"TimeOut= 1500 ", "TimeOut= 1500 ", {{"timeout", 1500}}},  // unchanged: kept
       {"TimeOut=abc", "TimeOut=2000", {{"timeout", 2000}}},
       {"Number=65537", "Number=1", {{"port", 1}}},
       {"read_hold_reg_err_msk=$FF", "read_hold_reg_err_msk=255", {{"mask", 255}}},
@@ -281,6 +288,83 @@ TEST_F(DevDatTest, UnreadableFileIsNotOverwritten) {
   EXPECT_EQ(load(), "Unable to read " + path);
   EXPECT_EQ(save(), "Unable to read " + path);
   EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// Files saved by other editors: a UTF-8 byte order mark, lone CR line ends, a
+// byte that has no character. The user's settings must load, no section may be
+// added twice, and what is not changed keeps its bytes.
+TEST_F(DevDatTest, FilesFromOtherEditorsLoadWithTheirSettings) {
+  std::string with_cr = kCreated;
+  for (size_t at = with_cr.find("\r\n"); at != std::string::npos; at = with_cr.find("\r\n", at))
+    with_cr.erase(at + 1, 1), ++at;
+  std::string with_mark = "\xEF\xBB\xBF" + std::string(kCreated);
+  std::string odd_byte = kCreated;
+  odd_byte.replace(odd_byte.find("COM.txt"), 7, "C\x98M.txt");
+  struct Case {
+    const char* name;
+    std::string original;
+  };
+  const Case cases[] = {{"UTF-8 mark", with_mark}, {"CR line ends", with_cr}, {"byte 0x98", odd_byte}};
+  for (const Case& c : cases) {
+    std::string text = c.original;
+    text.replace(text.find("19200,N,8,1"), 11, "9600,E,8,1");
+    write_bytes(path, text);
+    got = Loaded{};
+    ASSERT_EQ(load(), std::nullopt) << c.name;
+    EXPECT_EQ(got.link.rate_index, 6) << c.name;
+    EXPECT_EQ(got.link.parity, 2) << c.name;
+    EXPECT_EQ(file(), text) << c.name << ": every key was there, so nothing changes";
+    ASSERT_EQ(save(), std::nullopt) << c.name;
+    std::string expected = text;
+    expected.replace(expected.find("9600,E,8,1"), 10, "9600,E,8,2");
+    EXPECT_EQ(file(), expected) << c.name;
+  }
+}
+
+// A FIFO or a device in place of a settings file is refused at once with the
+// usual messages; reading it would block until someone writes to it.
+TEST_F(DevDatTest, NonRegularFilesAreRefusedWithoutBlocking) {
+  struct Case {
+    const char* name;
+    std::function<std::optional<std::string>()> load;
+  };
+  RateTimeouts timeouts;
+  const Case cases[] = {
+      {kDevDatName, [&] { return load(); }},
+      {kToDatName, [&] { return load_to_dat(folder.path(), timeouts); }},
+  };
+  for (const Case& c : cases) {
+    const std::string fifo = folder.file(c.name);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    auto loading = std::async(std::launch::async, c.load);
+    if (loading.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the blocked open go on
+      ADD_FAILURE() << c.name << ": the load blocked on the FIFO";
+    }
+    EXPECT_EQ(loading.get(), "Unable to read " + fifo) << c.name;
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << c.name;
+  }
+  EXPECT_EQ(save(), "Unable to read " + path);
+
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink("/dev/null", path);
+  EXPECT_EQ(load(), "Unable to read " + path);
+  EXPECT_EQ(save(), "Unable to read " + path);
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+}
+
+// A folder where no new file can be made, holding a writable dev.dat: the
+// settings are still saved, by rewriting the file in place.
+TEST_F(DevDatTest, ReadOnlyFolderStillSavesAWritableFile) {
+  ASSERT_EQ(load(), std::nullopt);
+  ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
+  got.link.port = 7;
+  const auto saved = save();
+  const std::string text = file();
+  chmod(folder.path().c_str(), 0755);
+  EXPECT_EQ(saved, std::nullopt);
+  EXPECT_NE(text.find("Number=7\r\n"), std::string::npos) << text;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST_F(DevDatTest, RussianLocaleChangesNoByte) {

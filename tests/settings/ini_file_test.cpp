@@ -135,6 +135,39 @@ TEST_F(IniFileTest, WritesReplaceInPlaceOrAppend) {
   EXPECT_EQ(read_bytes(path), expected);
 }
 
+TEST_F(IniFileTest, OtherLineEndsAndByteOrderMarkAreReadAndKept) {
+  struct Case {
+    const char* name;
+    std::string original;
+    std::string value;  // of [Main] Key
+    std::string after;  // after Key=new and New=1 are written
+  };
+  const Case cases[] = {
+      {"CR only", "[Main]\rKey=\xC4\xE0\r[Other]\rX=1", "Да",
+       "[Main]\rKey=new\rNew=1\r[Other]\rX=1"},
+      // With the mark the file is UTF-8 and stays so; new text is not narrowed.
+      {"UTF-8 mark", "\xEF\xBB\xBF[\xD0\x93\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xBD\xD0\xB0\xD1\x8F]\r\n"
+                     "Key=\xD0\x94\xD0\xB0\r\n",  // [Главная] Key=Да
+       "Да", "\xEF\xBB\xBF[\xD0\x93\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xBD\xD0\xB0\xD1\x8F]\r\nKey=new\r\nNew=1\r\n"},
+      {"byte without a character", "[Main]\r\nKey=a\x98\r\n", "a\uFFFD", "[Main]\r\nKey=new\r\nNew=1\r\n"},
+  };
+  for (const Case& c : cases) {
+    IniFile ini = load(c.original);
+    const std::string section = c.name == std::string("UTF-8 mark") ? "главная" : "MAIN";
+    EXPECT_EQ(ini.value(section, "key"), c.value) << c.name;
+    ini.write_string(section, "Key", *ini.value(section, "key"));  // read and written back
+    EXPECT_EQ(ini.bytes(), c.original) << c.name;
+    ASSERT_EQ(ini.save(), std::nullopt);
+    EXPECT_EQ(read_bytes(path), c.original) << c.name;
+    ini.write_string(section, "Key", "new");
+    ini.write_u16(section, "New", 1);
+    EXPECT_EQ(ini.bytes(), c.after) << c.name;
+  }
+  IniFile utf8 = load("\xEF\xBB\xBF[S]\r\n");
+  utf8.write_string("S", "K", "日");
+  EXPECT_EQ(utf8.bytes(), "\xEF\xBB\xBF[S]\r\nK=\xE6\x97\xA5\r\n");
+}
+
 TEST_F(IniFileTest, CyrillicTextRoundTripsAsWindows1251) {
   IniFile ini = load("[\xCF\xF3\xF2\xFC]\r\n");  // [Путь]
   ini.write_string("ПУТЬ", "Журнал", "Файл №1");
@@ -156,7 +189,8 @@ TEST_F(IniFileTest, FailedWriteLeavesFileUntouched) {
     mode_t file_mode;
     mode_t folder_mode;
   };
-  const Case cases[] = {{"read-only file", 0444, 0755}, {"read-only folder", 0644, 0555}};
+  // A read-only folder alone does not stop a save: the file is rewritten in place.
+  const Case cases[] = {{"read-only file", 0444, 0755}, {"read-only file and folder", 0444, 0555}};
   for (const Case& c : cases) {
     TempFolder f;
     const std::string p = f.file("dev.dat");

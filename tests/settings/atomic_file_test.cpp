@@ -1,0 +1,53 @@
+#include "settings/atomic_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "settings/temp_folder.h"
+
+namespace orn {
+namespace {
+
+using test::read_bytes;
+using test::TempFolder;
+using test::write_bytes;
+
+std::set<std::string> names_in(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename());
+  return names;
+}
+
+// A save killed between creating its temporary file and the rename leaves
+// that file behind; the next save of the same file removes it. Temporary
+// files of a save still running (locked), of other files, and files that
+// merely look alike stay.
+TEST(AtomicFile, NextSaveRemovesOrphanTemporaries) {
+  TempFolder folder;
+  const std::string path = folder.file("dev.dat");
+  write_bytes(path, "old");
+  for (const char* orphan : {"dev.dat.tmpab12cd34", "dev.dat.tmp00000000"})
+    write_bytes(folder.file(orphan), std::string(4096, 'x'));
+  const std::set<std::string> kept = {"dev.dat", "dev.dat.tmpzz99zz99", "to.dat.tmpab12cd34",
+                                      "dev.dat.tmpAB12CD34", "dev.dat.tmpab12cd3", "dev.dat.tmp-notes"};
+  for (const std::string& name : kept) {
+    if (name != "dev.dat") write_bytes(folder.file(name), "keep");
+  }
+  const int running = ::open(folder.file("dev.dat.tmpzz99zz99").c_str(), O_RDONLY);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+  ASSERT_EQ(write_file_atomically(path, "new"), std::nullopt);
+  ::close(running);
+  EXPECT_EQ(read_bytes(path), "new");
+  EXPECT_EQ(names_in(folder.path()), kept);
+}
+
+}  // namespace
+}  // namespace orn
