@@ -101,13 +101,6 @@ int PtyServer::silence_ms(uint32_t baud) const {
   return static_cast<int>(std::max(2.0, t35 + 0.999)) + gap;
 }
 
-size_t PtyServer::expected_frame_length(const std::vector<uint8_t>& buf) {
-  if (buf.size() < 2) return 0;
-  if (buf[1] == 0x03) return 8;
-  if (buf[1] == 0x10) return buf.size() < 7 ? 0 : 9u + buf[6];
-  return 0;
-}
-
 void PtyServer::send(const std::vector<uint8_t>& bytes) {
   size_t done = 0;
   int stalls = 0;
@@ -125,9 +118,7 @@ void PtyServer::send(const std::vector<uint8_t>& bytes) {
   }
 }
 
-void PtyServer::serve_frame(size_t n) {
-  const std::vector<uint8_t> frame(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(n));
-  buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(n));
+void PtyServer::serve_frame(std::span<const uint8_t> frame) {
   // Parity cannot be seen on a pty, so only the rate decides who hears the frame.
   const std::optional<Reply> r = line_.transact(frame, current_baud(), std::nullopt, now_ms());
   if (!r) return;
@@ -136,10 +127,11 @@ void PtyServer::serve_frame(size_t n) {
 }
 
 void PtyServer::run(int stop_fd) {
+  const FrameReader::Serve serve = [this](std::span<const uint8_t> frame) { serve_frame(frame); };
   uint64_t last_byte_ns = 0;
   for (;;) {
     int timeout = -1;
-    if (!buf_.empty()) {
+    if (reader_.waiting()) {
       const auto waited = static_cast<int>((steady_ns() - last_byte_ns) / 1000000);
       timeout = std::max(0, silence_ms(current_baud()) - waited);
     }
@@ -151,20 +143,17 @@ void PtyServer::run(int stop_fd) {
       uint8_t chunk[512];
       const ssize_t got = ::read(master_, chunk, sizeof chunk);
       if (got > 0) {
-        buf_.insert(buf_.end(), chunk, chunk + got);
         last_byte_ns = steady_ns();
+        // A complete frame is served at once; anything else when the line falls silent.
+        reader_.push({chunk, static_cast<size_t>(got)}, serve);
       }
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
       // A master program closed the slave; wait for the next one.
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    // A complete frame is served at once; anything else when the line falls silent.
-    for (size_t len = expected_frame_length(buf_); len != 0 && buf_.size() >= len;
-         len = expected_frame_length(buf_)) {
-      serve_frame(len);
-    }
-    if (!buf_.empty() && (steady_ns() - last_byte_ns) / 1000000 >= static_cast<uint64_t>(silence_ms(current_baud()))) {
-      serve_frame(buf_.size());
+    if (reader_.waiting() &&
+        (steady_ns() - last_byte_ns) / 1000000 >= static_cast<uint64_t>(silence_ms(current_baud()))) {
+      reader_.silence(serve);
     }
   }
 }

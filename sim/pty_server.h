@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_reader.h"
 #include "sim_line.h"
 
 namespace orn::sim {
@@ -23,13 +24,10 @@ class PtyServer {
   // Serves requests until stop_fd becomes readable (a signalfd or a pipe).
   void run(int stop_fd);
 
-  // Bytes that complete a request frame, 0 while that cannot be told yet.
-  static size_t expected_frame_length(const std::vector<uint8_t>& buf);
-
  private:
   uint32_t current_baud() const;
   int silence_ms(uint32_t baud) const;
-  void serve_frame(size_t n);
+  void serve_frame(std::span<const uint8_t> frame);
   void send(const std::vector<uint8_t>& bytes);
   uint64_t now_ms() const;
 
@@ -37,7 +35,7 @@ class PtyServer {
   int master_ = -1;
   int slave_ = -1;  // held open so the pty does not hang up between sessions
   std::string slave_path_;
-  std::vector<uint8_t> buf_;
+  FrameReader reader_;
   uint64_t started_ns_ = 0;
 };
 

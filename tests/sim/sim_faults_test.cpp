@@ -130,11 +130,11 @@ TEST(SimOptions, UsageErrorsAreReported) {
 
 TEST(SimPtyFraming, RequestLengthIsKnownFromTheHeader) {
   using V = std::vector<uint8_t>;
-  EXPECT_EQ(PtyServer::expected_frame_length(V{1}), 0u);
-  EXPECT_EQ(PtyServer::expected_frame_length(V{1, 3}), 8u);
-  EXPECT_EQ(PtyServer::expected_frame_length(V{1, 0x10, 4, 0, 0}), 0u);
-  EXPECT_EQ(PtyServer::expected_frame_length(V{1, 0x10, 4, 0, 0, 2, 4}), 13u);
-  EXPECT_EQ(PtyServer::expected_frame_length(V{1, 0x2B, 0}), 0u) << "unknown: wait for silence";
+  EXPECT_EQ(FrameReader::expected_frame_length(V{1}), 0u);
+  EXPECT_EQ(FrameReader::expected_frame_length(V{1, 3}), 8u);
+  EXPECT_EQ(FrameReader::expected_frame_length(V{1, 0x10, 4, 0, 0}), 0u);
+  EXPECT_EQ(FrameReader::expected_frame_length(V{1, 0x10, 4, 0, 0, 2, 4}), 13u);
+  EXPECT_EQ(FrameReader::expected_frame_length(V{1, 0x2B, 0}), 0u) << "unknown: wait for silence";
 }
 
 }  // namespace

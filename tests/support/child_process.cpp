@@ -10,7 +10,7 @@
 
 namespace orn::test {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& cwd) {
   int fds[2];
   if (pipe(fds) != 0) throw std::runtime_error("pipe");
   std::vector<char*> args;
@@ -22,7 +22,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     dup2(fds[1], STDOUT_FILENO);
     ::close(fds[0]);
     ::close(fds[1]);
-    execv(args[0], args.data());
+    if (cwd.empty() || chdir(cwd.c_str()) == 0) execv(args[0], args.data());
     _exit(127);
   }
   ::close(fds[1]);
@@ -55,11 +55,11 @@ std::string ChildProcess::read_line(int timeout_ms) {
   }
 }
 
-int ChildProcess::terminate() {
+int ChildProcess::terminate(int signal_number) {
   if (pid_ <= 0) return -1;
-  kill(pid_, SIGTERM);
+  kill(pid_, signal_number);
   int status = 0;
-  // A child that ignores SIGTERM is killed after five seconds.
+  // A child that ignores the signal is killed after five seconds.
   for (int i = 0; waitpid(pid_, &status, WNOHANG) == 0; ++i) {
     if (i == 500) kill(pid_, SIGKILL);
     usleep(10000);
