@@ -44,7 +44,7 @@ Link link_for(const CliOptions& o, CliContext& c) {
 
 bool report(const ExchangeResult& r, CliContext& c) {
   if (r.ok()) return true;
-  if (auto m = failure_message(r.faults, r.exception)) {
+  if (auto m = failure_message(r)) {
     c.err << m->text << "\n";
   } else {
     char text[64];
@@ -130,6 +130,10 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
     case CliCommand::None: break;
   }
+  // At address 255 a write goes out without any answer being checked.
+  const bool write = o.command == CliCommand::Latch || o.command == CliCommand::RegsWrite;
+  if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)
+    c.err << "Адрес 255: запись отправлена, ответ прибора не проверялся.\n";
   c.port.close();
   return status;
 }

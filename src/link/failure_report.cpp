@@ -35,8 +35,20 @@ std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exceptio
   return std::nullopt;
 }
 
+std::optional<FailureMessage> failure_message(const ExchangeResult& r) {
+  if (auto m = failure_message(r.faults, r.exception)) return m;
+  if (r.unchecked)
+    return FailureMessage{"Адрес 255: ответ прибора не проверяется, значения не прочитаны.",
+                          kExchangeCaption};
+  return std::nullopt;
+}
+
 void report_exchange_failure(Prompt& prompt, uint16_t faults, uint16_t exception) {
   if (auto m = failure_message(faults, exception)) prompt.tell(m->text, m->caption, PromptIcon::Warning);
+}
+
+void report_exchange_failure(Prompt& prompt, const ExchangeResult& r) {
+  if (auto m = failure_message(r)) prompt.tell(m->text, m->caption, PromptIcon::Warning);
 }
 
 }  // namespace orn

@@ -19,10 +19,12 @@ struct FailureMessage {
 // (the retried bit alone is never reported).
 std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exception);
 
+// The same for a whole result; a read left unchecked at network address 255
+// gets a message of its own, since no fault bit tells it.
+std::optional<FailureMessage> failure_message(const ExchangeResult& r);
+
 // Shows the message, if any, as a warning with an OK button.
 void report_exchange_failure(Prompt& prompt, uint16_t faults, uint16_t exception);
-inline void report_exchange_failure(Prompt& prompt, const ExchangeResult& r) {
-  report_exchange_failure(prompt, r.faults, r.exception);
-}
+void report_exchange_failure(Prompt& prompt, const ExchangeResult& r);
 
 }  // namespace orn

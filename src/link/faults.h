@@ -19,7 +19,11 @@ inline constexpr uint16_t kFaultMask = 0x7FFF;
 struct ExchangeResult {
   uint16_t faults = 0;
   uint16_t exception = 0;
-  bool ok() const { return (faults & kFaultMask) == 0 && exception == 0; }
+  // A read at network address 255: the request went out but the answer was
+  // not checked, so no value was read. The fault set is 0, yet the values
+  // must not be used: such a read is not ok().
+  bool unchecked = false;
+  bool ok() const { return (faults & kFaultMask) == 0 && exception == 0 && !unchecked; }
 };
 
 }  // namespace orn

@@ -85,6 +85,7 @@ bool ModbusMaster::another_attempt(uint16_t faults, unsigned& attempt) const {
 uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_t* out,
                                               uint16_t& exception) {
   exception = 0;
+  last_read_unchecked_ = false;
   if (busy_) return kFaultLineBusy;
   if (n == 0 || n > kMaxReadCount) return kFaultLength;
   ScopedFlag line_taken(busy_);
@@ -123,7 +124,10 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
     const uint32_t line_errors = port_.take_line_errors();
     pump_.dispatch();
 
-    if (link_.address == kAddressNoAnswerCheck) return 0;
+    if (link_.address == kAddressNoAnswerCheck) {
+      last_read_unchecked_ = true;
+      return 0;
+    }
 
     faults = check_answer(answer, received, expected, kFnRead, link_.address, exception);
     if (link_.parity != kParityNone && line_errors != 0) faults |= kFaultLine;

@@ -30,9 +30,11 @@ class ModbusMaster {
   uint16_t write_multiple_registers(uint16_t start, uint8_t n, const uint16_t* values,
                                     uint16_t& exception, std::string_view label);
 
+  // At network address 255 the result is marked unchecked and out is left as it was.
   ExchangeResult read(uint16_t start, uint8_t n, uint16_t* out) {
     ExchangeResult r;
     r.faults = read_holding_registers(start, n, out, r.exception);
+    r.unchecked = last_read_unchecked_;
     return r;
   }
   ExchangeResult write(uint16_t start, uint8_t n, const uint16_t* values, std::string_view label) {
@@ -56,6 +58,7 @@ class ModbusMaster {
   const RateTimeouts& timeouts_;
   ExchangeTrace trace_;
   bool busy_ = false;
+  bool last_read_unchecked_ = false;
 };
 
 }  // namespace orn

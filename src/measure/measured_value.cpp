@@ -31,6 +31,7 @@ ExchangeResult read_measurement(ModbusMaster& master, MeasureBlock block, Measur
   uint16_t words[kMeasurementBlockCount] = {};
   const ExchangeResult r = master.read(block_address(block), kMeasurementBlockCount, words);
   record.faults = r.faults;
+  record.unchecked = r.unchecked;
   if (r.ok()) decode_measurement(words, block, record);
   return r;
 }

@@ -24,7 +24,8 @@ constexpr MeasureBlock live_block(bool read_constant) {
 }
 
 // The last decoded measurement block. Every field is 0 at start; a failed read
-// changes only faults.
+// changes only faults, and a read left unchecked at address 255 only faults and
+// unchecked.
 struct MeasuredValue {
   float pizmf = 0.0f;      // PIZMF, in the unit the device reports
   uint16_t relative = 0;   // 0..65535 of the range
@@ -34,6 +35,7 @@ struct MeasuredValue {
   float tizmf = 0.0f;      // TIZMF, sensor temperature in degrees Celsius
   uint16_t init = 0;       // INIT flag: BTN bit 6 of the last measurement or constant read
   uint16_t faults = 0;     // exchange fault set of the last read, also of a failed one
+  bool unchecked = false;  // the last read went to address 255: nothing was read
 };
 
 inline constexpr uint16_t kBtnInit = 0x0040;
@@ -49,8 +51,9 @@ void decode_measurement(const uint16_t (&words)[kMeasurementBlockCount], Measure
                         MeasuredValue& record);
 
 // One Read Holding Registers of the block. The fault set is stored first; on
-// any failure (fault bits 14..0 or an exception) nothing else changes. A read
-// that needed a retry (fault set 0x8000 alone) is decoded.
+// any failure (fault bits 14..0 or an exception) and at address 255, where no
+// answer is checked, nothing else changes. A read that needed a retry (fault
+// set 0x8000 alone) is decoded.
 ExchangeResult read_measurement(ModbusMaster& master, MeasureBlock block, MeasuredValue& record);
 
 // Freezes the current measurement into the latched block (LATCH = 1).

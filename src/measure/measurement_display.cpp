@@ -49,7 +49,11 @@ MeasurementView measurement_display(uint16_t izmerr, uint16_t statp, uint16_t fa
     v.state = measurement_error_text(izmerr);
     v.state_colour = StatusColour::Yellow;
   }
-  if (faults == 0) {
+  if (record.unchecked) {
+    // Address 255: the values shown are those of the last checked read.
+    v.exchange = "Ответ не проверен";
+    v.exchange_colour = StatusColour::Yellow;
+  } else if (faults == 0) {
     v.exchange = "Нормальный обмен";
     v.exchange_colour = StatusColour::ButtonFace;
   } else {

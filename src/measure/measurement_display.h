@@ -53,7 +53,8 @@ std::string measurement_error_text(uint16_t izmerr);
 
 // The page for an error word, a status word and a fault set (the callers pass
 // the record's, or a status word 0 after a failed single read); the numbers and
-// BTN always come from the record.
+// BTN always come from the record. After a read at address 255 the exchange
+// state says that the answer was not checked.
 MeasurementView measurement_display(uint16_t izmerr, uint16_t statp, uint16_t faults,
                                     const MeasuredValue& record);
 

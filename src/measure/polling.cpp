@@ -18,6 +18,8 @@ ExchangeResult poll_cycle(ModbusMaster& master, MeasureBlock block, MeasuredValu
                           PollCounters& counters, const MeasureLogSettings& log, Clock& clock) {
   const ExchangeResult r = read_measurement(master, block, record);
   count_poll_cycle(counters, r.faults, record.izmerr);
+  // At address 255 nothing was read: the cycle counts as a failed exchange.
+  if (r.unchecked) increment(counters.exchange_errors);
   if (log.write_file == 1) append_measure_log(log, record, clock.now());
   return r;
 }

@@ -36,7 +36,8 @@ struct PollCounters {
 void count_poll_cycle(PollCounters& counters, uint16_t faults, uint16_t izmerr);
 
 // One cycle: reads the block into the record (the exception code only counts
-// through the fault set), counts it, and appends a log line with the time of
+// through the fault set), counts it (a read left unchecked at address 255 as
+// an exchange error), and appends a log line with the time of
 // clock when the log switch is on, also after a failed read, when the line
 // repeats the last good values.
 ExchangeResult poll_cycle(ModbusMaster& master, MeasureBlock block, MeasuredValue& record,

@@ -37,9 +37,11 @@ void MeasureHandlers::Button17Click() {
   whenLineFree(this, c_.master, [this] {
     const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());
     const ExchangeResult r = read_measurement(c_.master, block, c_.record);
-    if (r.faults != 0 || r.exception != 0) {
-      // A failed read repaints with status word 0: coding "0 1 2 3", unit "%".
-      showMeasurement(measurement_display(c_.record.izmerr, 0, c_.record.faults, c_.record));
+    if (r.faults != 0 || r.exception != 0 || r.unchecked) {
+      // A failed read repaints with status word 0: coding "0 1 2 3", unit "%";
+      // an unchecked one keeps the last values with their unit and coding.
+      const uint16_t statp = r.unchecked ? c_.record.statp : 0;
+      showMeasurement(measurement_display(c_.record.izmerr, statp, c_.record.faults, c_.record));
       report_exchange_failure(c_.prompt, r);
       return;
     }
@@ -59,7 +61,7 @@ void MeasureHandlers::Button44Click() {
   stopPolling();
   whenLineFree(this, c_.master, [this] {
     const ExchangeResult r = read_measurement(c_.master, MeasureBlock::Latched, c_.record);
-    if (r.faults != 0 || r.exception != 0) {
+    if (r.faults != 0 || r.exception != 0 || r.unchecked) {
       report_exchange_failure(c_.prompt, r);
       return;
     }

@@ -71,6 +71,39 @@ TEST_F(CliRunTest, ReadPrintsTheMeasuredValueLine) {
   EXPECT_EQ(files_in_folder(), 0u);
 }
 
+// Address 255 sends without checking answers: a read prints no value it never
+// received and fails with a note; a write goes out and says it was not checked.
+TEST_F(CliRunTest, Address255PrintsNoUnreadValues) {
+  const std::string unread = "Адрес 255: ответ прибора не проверяется, значения не прочитаны.\n";
+  const std::string zeros =
+      "5.3.2026 07:04:09  PIZMF=     0.0000 IZMERR=   0 TIZMF=       0.00 STATP=   0 BTN=   0    \n";
+  struct Case {
+    const char* command;
+    int status;
+    std::string out;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"read", kCliExitFailure, "", unread},
+      {"regs read 0x0100 2", kCliExitFailure, "", unread},
+      // Polling lines repeat the last values read, as after any failed cycle.
+      {"poll --count 2", kCliExitFailure, zeros + zeros + "cycles=2 meas_errors=0 exch_errors=2 retries=0\n",
+       unread + unread},
+      {"regs write 0x0100 5", kCliExitOk, "", "Адрес 255: запись отправлена, ответ прибора не проверялся.\n"},
+  };
+  for (const Case& c : cases) {
+    out.str("");
+    err.str("");
+    port.written.clear();
+    port.answers.push_back(read_answer(kBlock));  // even a good answer is not taken
+    EXPECT_EQ(run(std::string("--device /dev/pts/9 --address 255 ") + c.command), c.status) << c.command;
+    EXPECT_EQ(out.str(), c.out) << c.command;
+    EXPECT_EQ(err.str(), c.err) << c.command;
+    ASSERT_FALSE(port.written.empty()) << c.command;
+    EXPECT_EQ(port.written[0][0], 0xFF) << c.command;
+  }
+}
+
 TEST_F(CliRunTest, AFailedReadPrintsNoLineAndReportsOnStderr) {
   port.answers.push_back(test::with_crc({0x01, 0x83, 0x02}));
   EXPECT_EQ(run("--device /dev/pts/9 --attempts 1 read --latched"), kCliExitFailure);

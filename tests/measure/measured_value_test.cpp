@@ -6,6 +6,8 @@
 
 #include "measure/measure_fixture.h"
 #include "measure/measurement_display.h"
+#include "measure/polling.h"
+#include "link/failure_report.h"
 
 namespace orn {
 namespace {
@@ -135,6 +137,51 @@ TEST_F(MeasuredValueTest, AFailedReadStoresOnlyItsFaultSet) {
     EXPECT_EQ(record.tizmf, before.tizmf);
     EXPECT_EQ(record.init, before.init);
   }
+}
+
+// Address 255 sends without checking the answer: whatever arrives (here even a
+// well-formed block), nothing is read. The record keeps the last values, the
+// page says the answer was not checked, a single read is not a success and
+// its message says why, and a polling cycle counts as a failed exchange.
+TEST_F(MeasuredValueTest, AtAddress255NothingIsReadAndNothingPassesForRead) {
+  port.answers.push_back(test::block_answer(test::good_block()));
+  ASSERT_TRUE(read_measurement(master, MeasureBlock::Measurement, record).ok());
+  const MeasuredValue before = record;
+
+  link.address = kAddressNoAnswerCheck;
+  BlockWords other = test::good_block();
+  other[0] = 0;
+  port.answers.push_back(test::block_answer(other));
+  const ExchangeResult r = read_measurement(master, MeasureBlock::Measurement, record);
+  EXPECT_EQ(port.written.back(), test::with_crc({0xFF, 0x03, 0x01, 0x00, 0x00, 0x0B}));
+  EXPECT_EQ(r.faults, 0);
+  EXPECT_TRUE(r.unchecked);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(record.pizmf, before.pizmf);
+  EXPECT_EQ(record.statp, before.statp);
+  EXPECT_EQ(record.btn, before.btn);
+  const MeasurementView v = measurement_display(record.izmerr, record.statp, record.faults, record);
+  EXPECT_EQ(v.value, "101.3250   ");
+  EXPECT_EQ(v.exchange, "Ответ не проверен");
+  EXPECT_EQ(v.exchange_colour, StatusColour::Yellow);
+  const auto m = failure_message(r);
+  ASSERT_TRUE(m.has_value());
+  EXPECT_EQ(m->text, "Адрес 255: ответ прибора не проверяется, значения не прочитаны.");
+
+  PollCounters counters;
+  const MeasureLogSettings no_log;
+  EXPECT_FALSE(poll_cycle(master, MeasureBlock::Measurement, record, counters, no_log, clock).ok());
+  EXPECT_EQ(counters.cycles, 1);
+  EXPECT_EQ(counters.exchange_errors, 1);
+  EXPECT_EQ(counters.retries, 0);
+  EXPECT_EQ(record.pizmf, before.pizmf);
+
+  // Back at a checked address the next good read is shown as normal again.
+  link.address = 1;
+  port.answers.push_back(test::block_answer(test::good_block()));
+  ASSERT_TRUE(read_measurement(master, MeasureBlock::Measurement, record).ok());
+  EXPECT_EQ(measurement_display(record.izmerr, record.statp, record.faults, record).exchange,
+            "Нормальный обмен");
 }
 
 TEST_F(MeasuredValueTest, AReadGoodOnlyAfterARetryIsDecodedButShownAsAnExchangeError) {

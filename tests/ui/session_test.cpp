@@ -211,6 +211,27 @@ class SessionTest : public QObject {
     QCOMPARE(rig.port.sent.back()[3], uint8_t{0x16});
   }
 
+  // Address 255 sends without checking the answer: the page keeps the last
+  // values, says the answer was not checked, and the message tells why.
+  void aReadAtAddress255ShowsNoUnreadValues() {
+    Rig rig(101.325);
+    rig.window.measure.Button17->click();
+    rig.prompt.records.clear();
+    rig.c().link.address = kAddressNoAnswerCheck;
+    rig.line.device(0).config().pressure.kpa = 50.0;
+    rig.window.measure.Button17->click();
+    const MeasurePage& p = rig.window.measure;
+    QCOMPARE(rig.port.sent.back()[0], uint8_t{0xFF});
+    QCOMPARE(p.value->text(), QString("101.3250   "));
+    QCOMPARE(p.unit->text(), QString("кПа"));
+    QCOMPARE(p.exchangeState->text(), QString("Ответ не проверен"));
+    QCOMPARE(p.exchangeState->palette().color(QPalette::Window), QColor(Qt::yellow));
+    QCOMPARE(rig.prompt.records.size(), 1u);
+    QCOMPARE(rig.prompt.records[0].text,
+             std::string("Адрес 255: ответ прибора не проверяется, значения не прочитаны."));
+    QVERIFY(rig.file("izm.txt").isEmpty());
+  }
+
   // The window keeps processing events while a read waits on a silent line:
   // a timer keeps ticking and the stop button works in the middle of the read.
   void theWindowStaysAliveDuringASilentRead() {
