@@ -75,6 +75,7 @@ void ModbusMaster::apply_timeouts() {
 bool ModbusMaster::another_attempt(uint16_t faults, unsigned& attempt) const {
   if ((faults & exchange_.retry_mask) == 0) return false;
   ++attempt;
+  if (cancelled_) return false;
   const unsigned limit = exchange_.reask_val == 0 ? 1u : exchange_.reask_val;
   return attempt < limit;
 }
@@ -89,6 +90,7 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
   if (busy_) return kFaultLineBusy;
   if (n == 0 || n > kMaxReadCount) return kFaultLength;
   ScopedFlag line_taken(busy_);
+  cancelled_ = false;
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];
@@ -135,6 +137,7 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
     if (!another_attempt(faults, attempt)) break;
     pump_.dispatch();
     pump_.wait(kRetryPauseMs);
+    if (cancelled_) break;
   }
   for (unsigned k = 0; k < n; ++k)
     out[k] = static_cast<uint16_t>(answer[3 + 2 * k] << 8 | answer[4 + 2 * k]);
@@ -148,6 +151,7 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
   if (busy_) return kFaultLineBusy;
   if (n == 0 || n > kMaxWriteCount) return kFaultLength;
   ScopedFlag line_taken(busy_);
+  cancelled_ = false;
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];
@@ -187,6 +191,7 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
 
     if (!another_attempt(faults, attempt)) break;
     pump_.wait(kRetryPauseMs);
+    if (cancelled_) break;
   }
   if (attempt != 0) faults |= kFaultRetried;
   return faults;

@@ -45,6 +45,12 @@ class ModbusMaster {
 
   // True while a transaction is in progress (events are dispatched during it).
   bool busy() const { return busy_; }
+  // Ends the running transaction after its current attempt: no further
+  // attempt and no pause before one; its faults are returned as they are.
+  // Used when the window closes during an exchange. No effect when idle.
+  void cancel() {
+    if (busy_) cancelled_ = true;
+  }
   Pump& pump() { return pump_; }
 
  private:
@@ -58,6 +64,7 @@ class ModbusMaster {
   const RateTimeouts& timeouts_;
   ExchangeTrace trace_;
   bool busy_ = false;
+  bool cancelled_ = false;
   bool last_read_unchecked_ = false;
 };
 

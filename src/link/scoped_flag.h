@@ -14,4 +14,17 @@ class ScopedFlag {
   bool& flag_;
 };
 
+// Counts a scope that may nest in itself for its lifetime: "events are being
+// processed for a caller", "a message box is open".
+class ScopedCount {
+ public:
+  explicit ScopedCount(int& count) : count_(count) { ++count_; }
+  ~ScopedCount() { --count_; }
+  ScopedCount(const ScopedCount&) = delete;
+  ScopedCount& operator=(const ScopedCount&) = delete;
+
+ private:
+  int& count_;
+};
+
 }  // namespace orn

@@ -14,6 +14,7 @@
 #include "ui/options.h"
 #include "ui/script_run.h"
 #include "ui/session.h"
+#include "ui/stop_signals.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ void printLine(const QString& text) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // Installed first, so that a stop signal from now on ends the window through its shut-down.
+  orn::StopSignals stopSignals;
   QApplication::setApplicationName("orn20mb");
   QApplication::setApplicationDisplayName("ОРН20 MB");
 
@@ -71,6 +74,7 @@ int main(int argc, char* argv[]) {
 
   session.FormCreate();
   window.show();
+  stopSignals.listen([&session] { session.requestClose(); });
   orn::runScript(window, options);
   if (!unattended) return QApplication::exec();
 

@@ -87,6 +87,10 @@ void MainWindow::finishStartup() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (hooks.formCloseQuery && !hooks.formCloseQuery()) {
+    event->ignore();
+    return;
+  }
   if (hooks.formClose) hooks.formClose();
   event->accept();
 }

@@ -30,6 +30,7 @@ class MainWindow final : public QMainWindow {
     std::function<void()> stopPolling;      // a page other than 0 is entered
     std::function<void()> leaveAdjustment;  // a page other than 1 is entered
     std::function<void()> formClose;        // shut-down, before the window closes
+    std::function<bool()> formCloseQuery;   // false: the close must wait (an exchange is running)
   };
 
   enum Page { MeasurePageIndex = 0, SensorPageIndex, ExchangePageIndex, SearchPageIndex };

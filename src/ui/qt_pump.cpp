@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include "link/scoped_flag.h"
+
 namespace orn {
 
 QtPump::QtPump() {
@@ -12,9 +14,13 @@ QtPump::QtPump() {
   timer5_.setSingleShot(true);
 }
 
-void QtPump::dispatch() { QCoreApplication::processEvents(); }
+void QtPump::dispatch() {
+  ScopedCount inside(depth_);
+  QCoreApplication::processEvents();
+}
 
 void QtPump::wait(uint32_t ms) {
+  ScopedCount inside(depth_);
   timer5_.start(std::chrono::milliseconds(ms));
   // Blocks between events instead of spinning; the timer's own tick wakes it.
   while (timer5_.isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

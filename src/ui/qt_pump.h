@@ -19,9 +19,15 @@ class QtPump final : public Pump {
   void sleep(uint32_t ms) override;
 
   const QTimer& timer() const { return timer5_; }
+  // True while a caller has the pump process events (a transaction, a port
+  // read or a pumped wait is on the stack below the handler now running).
+  bool active() const { return depth_ > 0; }
+  // Ends a pumped wait in progress at the next event (the window is closing).
+  void endWait() { timer5_.stop(); }
 
  private:
   QTimer timer5_;
+  int depth_ = 0;
 };
 
 }  // namespace orn

@@ -1,8 +1,10 @@
 #include "ui/session.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -17,13 +19,15 @@ namespace orn {
 
 Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& prompt, Clock& clock,
                  std::string folder, std::vector<PortMapping> extra_ports)
-    : context(port, pump, prompt, clock, std::move(folder)),
+    : prompt_(prompt),
+      context(port, pump, prompt_, clock, std::move(folder)),
       measure(window, context),
       linkStrip(window, context, measure),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
   w_.hooks.formClose = [this] { FormClose(); };
+  w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
     connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
     if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });
@@ -65,7 +69,39 @@ void Session::FormCreate() {
   w_.finishStartup();
 }
 
+bool Session::FormCloseQuery() {
+  const bool running = context.master.busy() || w_.pump.active() || prompt_.open();
+  if (closed_ || !running) return true;
+  startClosing();
+  if (!retryPending_) {
+    retryPending_ = true;
+    constexpr int kRetryMs = 20;
+    QTimer::singleShot(kRetryMs, this, [this] {
+      retryPending_ = false;
+      w_.close();
+    });
+  }
+  return false;
+}
+
+void Session::startClosing() {
+  if (closing_) return;
+  closing_ = true;
+  prompt_.startClosing();
+  measure.stopPolling();
+  context.master.cancel();
+  w_.pump.endWait();
+}
+
+void Session::requestClose() {
+  startClosing();
+  if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) box->reject();
+  w_.close();
+}
+
 void Session::FormClose() {
+  if (closed_) return;
+  closed_ = true;
   AppContext& c = context;
   c.connection.close();
   linkStrip.takeLink();

@@ -1,12 +1,16 @@
 #pragma once
 // The window's life: start-up fills the window from the settings files and
-// opens the port; shut-down closes the port and saves dev.dat.
+// opens the port; shut-down closes the port and saves dev.dat. A close that
+// arrives while an operation is running (its events are being processed)
+// waits until the line is free: the running transaction makes no further
+// attempt, no message box is shown any more, and then the shut-down runs.
 #include <QObject>
 #include <string>
 #include <vector>
 
 #include "link/port_names.h"
 #include "ui/app_context.h"
+#include "ui/closing_prompt.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
 
@@ -17,13 +21,22 @@ namespace orn {
 class MainWindow;
 
 class Session final : public QObject {
+  // Declared first: the context is built on it.
+  ClosingPrompt prompt_;
+
  public:
   // extra_ports are the --port-map mappings; they win over dev.dat's [PORTS].
   Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& prompt, Clock& clock,
           std::string folder, std::vector<PortMapping> extra_ports = {});
 
   void FormCreate();
+  // False while the close must wait; then it starts ending the running
+  // operation and tries the close again until it goes through.
+  bool FormCloseQuery();
+  // Runs once; a second close does nothing.
   void FormClose();
+  // A stop signal: any open message box is dismissed and the window closed.
+  void requestClose();
 
   void showGaps();
   void takeGaps();
@@ -38,8 +51,13 @@ class Session final : public QObject {
   // A gap field: its text as a whole number (0 when it is none), written back.
   static uint16_t takeGap(QComboBox* field);
 
+  void startClosing();
+
   MainWindow& w_;
   std::vector<PortMapping> extraPorts_;
+  bool closing_ = false;       // a close is waiting for the line
+  bool retryPending_ = false;  // a retry of the close is armed
+  bool closed_ = false;        // the shut-down has run
 };
 
 }  // namespace orn

@@ -198,6 +198,29 @@ TEST_F(MasterTest, TimeoutsFollowTheRateAndTheProgramGap) {
   }
 }
 
+// A cancel (the window closing) while a transaction dispatches events ends it
+// after the current attempt: no pause, no further attempt, the faults as they
+// are. The next transaction is not affected.
+TEST_F(MasterTest, ACancelEndsTheRunningTransactionAfterItsAttempt) {
+  exchange.reask_val = 3;
+  pump.on_dispatch = [&] { master.cancel(); };
+  uint16_t value = 0, exception = 0;
+  EXPECT_EQ(master.read_holding_registers(0x0100, 1, &value, exception), kFaultRetried | 0x006E);
+  EXPECT_EQ(port.written.size(), 1u);
+  EXPECT_TRUE(pump.waits.empty());
+  // A write dispatches only in its pause: it ends there, without another attempt.
+  const uint16_t one = 1;
+  EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), kFaultRetried | 0x006E);
+  EXPECT_EQ(port.written.size(), 2u);
+  EXPECT_EQ(pump.waits, std::vector<uint32_t>{1000});
+
+  pump.on_dispatch = nullptr;
+  master.cancel();  // idle: nothing to end
+  port.answers = {{}, with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
+  EXPECT_EQ(master.read_holding_registers(0x0100, 1, &value, exception), kFaultRetried);
+  EXPECT_EQ(value, 7);
+}
+
 TEST_F(MasterTest, ATransactionStartedDuringAnotherIsRefusedWithoutTouchingTheLine) {
   uint16_t nested_faults = 0;
   pump.on_dispatch = [&] {

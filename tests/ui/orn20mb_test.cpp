@@ -1,8 +1,11 @@
-// The window program run as a process: unattended screenshots and usage errors.
+// The window program run as a process: unattended screenshots, usage errors
+// and the stop signals.
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <signal.h>
 
 namespace {
 
@@ -34,6 +37,8 @@ class Orn20mbTest : public QObject {
   void screenshotAfterPressingButtons();
   void usageErrors_data();
   void usageErrors();
+  void stopSignalsRunTheShutDown_data();
+  void stopSignalsRunTheShutDown();
 };
 
 void Orn20mbTest::screenshotOfEachPage_data() {
@@ -85,6 +90,36 @@ void Orn20mbTest::usageErrors() {
   const Run run = runProgram(arguments);
   QCOMPARE(run.exitCode, 2);
   QVERIFY2(run.stderrText.contains(mentions), qPrintable(run.stderrText));
+}
+
+void Orn20mbTest::stopSignalsRunTheShutDown_data() {
+  QTest::addColumn<int>("signalNumber");
+  QTest::newRow("SIGTERM") << SIGTERM;
+  QTest::newRow("SIGHUP") << SIGHUP;
+  QTest::newRow("SIGINT") << SIGINT;
+}
+
+// The shut-down writes dev.dat back, with the line settings ending in ",8,2"
+// where the file created at start-up has ",8,1": that tells it ran.
+void Orn20mbTest::stopSignalsRunTheShutDown() {
+  QFETCH(int, signalNumber);
+  QTemporaryDir dir;
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(dir.path());
+  process.start(ORN20MB_PATH, {});
+  QVERIFY(process.waitForStarted());
+  QFile devDat(dir.filePath("dev.dat"));
+  QTRY_VERIFY_WITH_TIMEOUT(devDat.exists(), 20000);
+  QVERIFY(kill(static_cast<pid_t>(process.processId()), signalNumber) == 0);
+  QVERIFY(process.waitForFinished(20000));
+  QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(process.exitCode(), 0);
+  QVERIFY(devDat.open(QIODevice::ReadOnly));
+  const QByteArray text = devDat.readAll();
+  QVERIFY2(text.contains("Settings=19200,N,8,2\r\n"), text.constData());
 }
 
 QTEST_GUILESS_MAIN(Orn20mbTest)

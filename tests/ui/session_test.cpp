@@ -2,6 +2,7 @@
 // the link strip and shut-down, against the simulated transmitter on an
 // in-memory line (and one silent pseudo-terminal).
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 #include "link/posix_serial_port.h"
@@ -25,6 +27,38 @@
 
 namespace orn {
 namespace {
+
+// A serial port that notes a close made while a transaction holds the line.
+class WatchedPort final : public SerialPort {
+ public:
+  explicit WatchedPort(SerialPort& inner) : inner_(inner) {}
+  bool open(const std::string& path, uint32_t baud, uint16_t parity) override {
+    return inner_.open(path, baud, parity);
+  }
+  void close() override {
+    if (busy && busy()) closedWhileBusy = true;
+    inner_.close();
+  }
+  bool is_open() const override { return inner_.is_open(); }
+  bool probe(const std::string& path) override { return inner_.probe(path); }
+  void set_timeouts(const SerialTimeouts& t) override { inner_.set_timeouts(t); }
+  void purge() override { inner_.purge(); }
+  size_t write(const uint8_t* data, size_t n) override { return inner_.write(data, n); }
+  size_t read(uint8_t* buf, size_t n) override {
+    ++reads;
+    return inner_.read(buf, n);
+  }
+  uint32_t take_line_errors() override { return inner_.take_line_errors(); }
+  void set_rts(bool on) override { inner_.set_rts(on); }
+  void set_dtr(bool on) override { inner_.set_dtr(on); }
+
+  std::function<bool()> busy;
+  bool closedWhileBusy = false;
+  int reads = 0;
+
+ private:
+  SerialPort& inner_;
+};
 
 // A window with a session on an in-memory line with one simulated transmitter.
 struct Rig {
@@ -230,6 +264,46 @@ class SessionTest : public QObject {
     QCOMPARE(rig.prompt.records[0].text,
              std::string("Адрес 255: ответ прибора не проверяется, значения не прочитаны."));
     QVERIFY(rig.file("izm.txt").isEmpty());
+  }
+
+  // A close during a read on a silent line: the shut-down waits until the
+  // line is free, the read makes no further attempt, the port is never closed
+  // under the transaction and no message box appears; then dev.dat is saved.
+  void aCloseDuringAnExchangeWaitsForTheLine() {
+    const int pty = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(pty >= 0);
+    QVERIFY(grantpt(pty) == 0 && unlockpt(pty) == 0);
+    QTemporaryDir dir;
+    MainWindow window;
+    PosixSerialPort serial;
+    serial.set_idle(&window.pump);
+    WatchedPort port(serial);
+    test::ScriptedPrompt prompt;
+    test::FixedClock clock;
+    Session session(window, port, window.pump, prompt, clock, dir.path().toStdString(),
+                    {{1, ptsname(pty)}});
+    port.busy = [&] { return session.context.master.busy(); };
+    session.FormCreate();
+    window.Timer4->stop();
+    window.show();
+    session.context.exchange.timeout = 300;
+    session.context.exchange.reask_val = 3;
+    for (uint16_t& per_byte : session.context.timeouts.rttm) per_byte = 0;  // each attempt waits 300 ms
+
+    QTimer::singleShot(100, &window, [&] { window.close(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    window.measure.Button17->click();  // returns when the read has ended
+    QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(port.reads, 1);  // no second attempt
+    QVERIFY(port.is_open());  // not closed under the transaction
+    QVERIFY(window.isVisible());
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(!port.is_open());
+    QVERIFY(!port.closedWhileBusy);
+    QVERIFY(prompt.records.empty());
+    QVERIFY(QFile::exists(dir.filePath("dev.dat")));
+    ::close(pty);
   }
 
   // The window keeps processing events while a read waits on a silent line:
