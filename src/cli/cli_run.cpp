@@ -76,11 +76,12 @@ int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   PollCounters counters;
   const MeasureLogSettings no_file;  // lines go to the output instead
   bool failed = false;
-  for (uint32_t i = 0; i < o.cycles; ++i) {
+  auto stopped = [&c] { return c.stop != nullptr && *c.stop != 0; };
+  for (uint32_t i = 0; i < o.cycles && !stopped(); ++i) {
     const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
     failed |= !report(r, c);
     c.out << measure_log_line(record, c.clock.now()) << std::flush;
-    if (i + 1 < o.cycles) c.pump.wait(kPollPeriodMs);
+    if (i + 1 < o.cycles && !stopped()) c.pump.wait(kPollPeriodMs);
   }
   c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
         << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";
@@ -135,6 +136,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)
     c.err << "Адрес 255: запись отправлена, ответ прибора не проверялся.\n";
   c.port.close();
+  if (c.stop != nullptr && *c.stop != 0) return 128 + *c.stop;
   return status;
 }
 

@@ -2,6 +2,7 @@
 // Runs one orn20mb-cli command on a serial port: the link comes from the
 // settings files of a folder (read only) and the options, the output goes to
 // two streams. The seams let tests run it on a scripted port in virtual time.
+#include <csignal>
 #include <ostream>
 #include <string>
 
@@ -23,6 +24,9 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   std::string folder;  // where dev.dat and to.dat are looked for
+  // Set by a stop signal (its number): polling ends after the running cycle,
+  // still printing the counters, and the exit status is 128 + the number.
+  const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // Runs the command of parsed options (not --help) and returns the exit status.

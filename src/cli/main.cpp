@@ -1,7 +1,13 @@
 // orn20mb-cli: the Modbus RTU master of the service tool on the command line.
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/cli_options.h"
@@ -9,6 +15,27 @@
 #include "link/clock.h"
 #include "link/posix_serial_port.h"
 #include "link/pump.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int number) { stopSignal = number; }
+
+// Waits as a plain sleep, in short steps, so that a stop signal ends the
+// pause between polling cycles at once.
+class StoppablePump final : public orn::Pump {
+ public:
+  void dispatch() override {}
+  void wait(uint32_t ms) override {
+    constexpr uint32_t kStepMs = 20;
+    for (uint32_t waited = 0; waited < ms && stopSignal == 0; waited += kStepMs)
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(kStepMs, ms - waited)));
+  }
+  void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace orn;
@@ -23,9 +50,14 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   const std::filesystem::path folder = std::filesystem::current_path(ec);
+  // A stop signal lets the running transaction end and the port close.
+  struct sigaction action {};
+  action.sa_handler = onStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
   PosixSerialPort port;
-  BlockingPump pump;
+  StoppablePump pump;
   SystemClock clock;
-  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string()};
+  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal};
   return run_cli(parsed.options, context);
 }

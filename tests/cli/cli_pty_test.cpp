@@ -2,6 +2,9 @@
 // libmodbus slave over a null modem, and against the simulated transmitter.
 // Each run starts in an empty working directory, which must stay empty.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstring>
 
 #include <filesystem>
 #include <memory>
@@ -119,6 +122,21 @@ TEST_F(CliAgainstSimulator, PollPrintsTwoLinesAndTheCounters) {
                                      "cycles=2 meas_errors=0 exch_errors=0 retries=0\n"))
       << r.out;
   EXPECT_EQ(r.err, "");
+}
+
+// A stop signal during polling: the running cycle ends, the counters are still
+// printed, the port is closed and the status tells the signal (128 + number).
+TEST_F(CliAgainstSimulator, AStopSignalEndsPollingWithTheCounters) {
+  ASSERT_NO_FATAL_FAILURE(start({"--pressure", "101.325"}));
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    test::ChildProcess poll({ORN20MB_CLI, "--device", device, "poll", "--count", "1000"}, folder.path());
+    const std::string first = poll.read_line(10000);
+    EXPECT_TRUE(lines_match(first + "\n", kStamp + kValues)) << first;
+    EXPECT_EQ(poll.terminate(sig), 128 + sig) << strsignal(sig);
+    std::string last;
+    for (std::string line = poll.read_line(2000); !line.empty(); line = poll.read_line(2000)) last = line;
+    EXPECT_TRUE(lines_match(last, R"(cycles=\d+ meas_errors=0 exch_errors=0 retries=0)")) << last;
+  }
 }
 
 TEST_F(CliAgainstSimulator, PollKeepsGoingThroughFailedCycles) {
