@@ -15,7 +15,7 @@ endfunction()
 
 # orn_add_test_dir(LIBS ...): one test executable per *_test.cpp in the calling
 # folder. A file named *_pty_test.cpp is labelled pty, *_peer_test.cpp peer,
-# *_ui_test.cpp ui, every other one unit.
+# *_ui_test.cpp ui, *_soak_test.cpp soak, every other one unit.
 function(orn_add_test_dir)
   cmake_parse_arguments(D "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -28,6 +28,8 @@ function(orn_add_test_dir)
       set(label peer)
     elseif(name MATCHES "_ui_test$")
       set(label ui)
+    elseif(name MATCHES "_soak_test$")
+      set(label soak)
     endif()
     orn_add_test(${name} LABEL ${label} SOURCES ${src} LIBS ${D_LIBS})
   endforeach()

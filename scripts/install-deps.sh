@@ -8,6 +8,7 @@ packages=(
   libmodbus-dev mbpoll
   python3 python3-pymodbus python3-serial python3-serial-asyncio
   fonts-liberation2 xvfb xauth locales
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -74,6 +74,7 @@ bool FaultInjector::apply(Reply& reply) {
   const std::optional<Fault> f = next();
   if (!f) return true;
   ++applied_;
+  ++applied_by_kind_[static_cast<size_t>(f->kind)];
   auto& b = reply.bytes;
   switch (f->kind) {
     case FaultKind::Silence:

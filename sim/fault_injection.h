@@ -1,6 +1,8 @@
 #pragma once
 // Faults put on the answers of the simulated line, either one-shot from a queue
 // (the next answers, in order) or at random with a seeded generator.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -22,6 +24,7 @@ enum class FaultKind : uint8_t {
   Delay,           // answer `value` ms later (1000 when 0)
   LineError,       // answer intact, the port reports a parity error with it
 };
+inline constexpr size_t kFaultKindCount = 9;
 
 struct Fault {
   FaultKind kind = FaultKind::Silence;
@@ -45,8 +48,9 @@ class FaultInjector {
 
   // Applies the fault due for an answer; false when the answer is to be dropped.
   bool apply(Reply& reply);
-  // How many faults were applied so far.
+  // How many faults were applied so far, in all or of one kind.
   unsigned applied() const { return applied_; }
+  unsigned applied(FaultKind kind) const { return applied_by_kind_[static_cast<size_t>(kind)]; }
 
  private:
   std::optional<Fault> next();
@@ -57,6 +61,7 @@ class FaultInjector {
   std::vector<Fault> kinds_;
   uint64_t state_ = 0;
   unsigned applied_ = 0;
+  std::array<unsigned, kFaultKindCount> applied_by_kind_{};
 };
 
 }  // namespace orn::sim
