@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "link/append_file.h"
+
 namespace orn {
 namespace {
 
@@ -11,7 +13,7 @@ constexpr std::string_view kSeparator = "\r\n____________________________\r\n";
 // record silently, the exchange goes on unaffected.
 class Record {
  public:
-  explicit Record(const std::string& path) : f_(std::fopen(path.c_str(), "ab")) {}
+  explicit Record(const std::string& path) : f_(open_for_append(path)) {}
   ~Record() {
     if (f_) std::fclose(f_);
   }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "link/append_file.h"
 #include "units/number_format.h"
 
 namespace orn {
@@ -38,7 +39,7 @@ int append_measure_log(const MeasureLogSettings& log, const MeasuredValue& recor
   std::string line = measure_log_line(record, t);
   // The file is a text file of the Windows tool: lines end in CR LF.
   line.insert(line.size() - 1, 1, '\r');
-  std::FILE* f = std::fopen(log.izm_name.c_str(), "ab");
+  std::FILE* f = open_for_append(log.izm_name);
   if (f == nullptr) return kMeasureLogUnwritable;
   const bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
   const bool closed = std::fclose(f) == 0;

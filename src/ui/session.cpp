@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <charconv>
+#include <cstdio>
 
 #include "link/link_line.h"
 #include "settings/port_map.h"
@@ -35,7 +36,13 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
 }
 
 void Session::reportFileError(const std::optional<std::string>& error) {
-  if (error) context.prompt.tell(*error, "ОРН20 MB", PromptIcon::Error);
+  if (!error) return;
+  // A window that is closing shows no box any more; the error still goes to stderr.
+  if (closing_) {
+    std::fprintf(stderr, "%s\n", error->c_str());
+    return;
+  }
+  context.prompt.tell(*error, "ОРН20 MB", PromptIcon::Error);
 }
 
 void Session::FormCreate() {

@@ -46,7 +46,8 @@ class Session final : public QObject {
   LinkStripHandlers linkStrip;
 
  private:
-  // Settings files that cannot be written are reported as the window's error.
+  // Settings files that cannot be written are reported as the window's error
+  // (on stderr once the window is closing).
   void reportFileError(const std::optional<std::string>& error);
   // A gap field: its text as a whole number (0 when it is none), written back.
   static uint16_t takeGap(QComboBox* field);

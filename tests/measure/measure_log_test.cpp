@@ -3,6 +3,7 @@
 #include "measure/measure_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 
 #include <clocale>
@@ -89,8 +90,10 @@ TEST_F(MeasureLogFile, SwitchedOffWritesNothing) {
 
 TEST_F(MeasureLogFile, AFileThatCannotBeOpenedLosesTheLineSilently) {
   std::filesystem::create_directory(folder / "a_directory");
+  // A FIFO nobody reads would block the open forever.
+  ASSERT_EQ(mkfifo((folder / "a_fifo").c_str(), 0644), 0);
   const std::string names[] = {(folder / "missing" / "izm.txt").string(),
-                               (folder / "a_directory").string(), ""};
+                               (folder / "a_directory").string(), (folder / "a_fifo").string(), ""};
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     EXPECT_EQ(append_measure_log({1, name}, kLines[0].record, kLines[0].time),
