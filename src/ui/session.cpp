@@ -92,10 +92,12 @@ bool Session::FormCloseQuery() {
 }
 
 void Session::startClosing() {
-  if (closing_) return;
-  closing_ = true;
-  prompt_.startClosing();
-  measure.stopPolling();
+  if (!closing_) {
+    closing_ = true;
+    prompt_.startClosing();
+    measure.stopPolling();
+  }
+  // At every try: an operation may have started another transaction meanwhile.
   context.master.cancel();
   w_.pump.endWait();
 }
