@@ -37,11 +37,15 @@ void MeasureHandlers::Button17Click() {
   whenLineFree(this, c_.master, [this] {
     const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());
     const ExchangeResult r = read_measurement(c_.master, block, c_.record);
-    if (r.faults != 0 || r.exception != 0 || r.unchecked) {
-      // A failed read repaints with status word 0: coding "0 1 2 3", unit "%";
-      // an unchecked one keeps the last values with their unit and coding.
-      const uint16_t statp = r.unchecked ? c_.record.statp : 0;
-      showMeasurement(measurement_display(c_.record.izmerr, statp, c_.record.faults, c_.record));
+    if (r.unchecked) {
+      // Address 255: nothing was read, so only the exchange state changes.
+      showExchangeState(measurement_display(c_.record.izmerr, c_.record.statp, c_.record.faults, c_.record));
+      report_exchange_failure(c_.prompt, r);
+      return;
+    }
+    if (r.faults != 0 || r.exception != 0) {
+      // A failed read repaints with status word 0: coding "0 1 2 3", unit "%".
+      showMeasurement(measurement_display(c_.record.izmerr, 0, c_.record.faults, c_.record));
       report_exchange_failure(c_.prompt, r);
       return;
     }
@@ -132,6 +136,11 @@ void MeasureHandlers::showCounters() {
   p.Label241->setText(QString::number(c_.counters.retries));
 }
 
+void MeasureHandlers::showExchangeState(const MeasurementView& v) {
+  w_.measure.exchangeState->setText(qs(v.exchange));
+  setStatusColour(w_.measure.exchangeState, v.exchange_colour);
+}
+
 void MeasureHandlers::showMeasurement(const MeasurementView& v) {
   const MeasurePage& p = w_.measure;
   p.floatCoding->setText(qs(v.float_coding));
@@ -144,8 +153,7 @@ void MeasureHandlers::showMeasurement(const MeasurementView& v) {
     setStatusColour(item, v.value_colour);
   p.measureState->setText(qs(v.state));
   setStatusColour(p.measureState, v.state_colour);
-  p.exchangeState->setText(qs(v.exchange));
-  setStatusColour(p.exchangeState, v.exchange_colour);
+  showExchangeState(v);
   QLabel* contacts[kContactCount] = {p.contactInit, p.contactZero, p.contactFactory, p.contactPageSelect};
   for (size_t i = 0; i < kContactCount; ++i) setStatusColour(contacts[i], contact_colour(v.contacts[i]));
 }

@@ -30,6 +30,7 @@ class MeasureHandlers final : public QObject {
 
   void showCounters();
   void showMeasurement(const MeasurementView& view);
+  void showExchangeState(const MeasurementView& view);
 
  private:
   // Repaints the page, logs the line and says so after a good read.

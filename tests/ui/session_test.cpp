@@ -245,10 +245,17 @@ class SessionTest : public QObject {
     QCOMPARE(rig.port.sent.back()[3], uint8_t{0x16});
   }
 
-  // Address 255 sends without checking the answer: the page keeps the last
-  // values, says the answer was not checked, and the message tells why.
+  // Address 255 sends without checking the answer: the page keeps what it
+  // showed (nothing before the first read, then the last values), says the
+  // answer was not checked, and the message tells why.
   void aReadAtAddress255ShowsNoUnreadValues() {
     Rig rig(101.325);
+    rig.c().link.address = kAddressNoAnswerCheck;
+    rig.window.measure.Button17->click();
+    QCOMPARE(rig.window.measure.value->text(), QString());
+    QCOMPARE(rig.window.measure.measureState->text(), QString());
+    QCOMPARE(rig.window.measure.exchangeState->text(), QString("Ответ не проверен"));
+    rig.c().link.address = 1;
     rig.window.measure.Button17->click();
     rig.prompt.records.clear();
     rig.c().link.address = kAddressNoAnswerCheck;
