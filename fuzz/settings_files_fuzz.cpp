@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -19,15 +20,20 @@ void require(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-const std::string& folder() {
-  static const std::string path = [] {
+// A folder for the files of every input, removed when the fuzzer ends.
+struct Folder {
+  Folder() {
     // In memory where there is such a folder: every save flushes to disk.
-    std::string tmpl = access("/dev/shm", W_OK) == 0 ? "/dev/shm/orn-fuzz-settings-XXXXXX"
-                                                      : "/tmp/orn-fuzz-settings-XXXXXX";
-    if (mkdtemp(tmpl.data()) == nullptr) abort();
-    return tmpl;
-  }();
-  return path;
+    path = access("/dev/shm", W_OK) == 0 ? "/dev/shm/orn-fuzz-settings-XXXXXX" : "/tmp/orn-fuzz-settings-XXXXXX";
+    if (mkdtemp(path.data()) == nullptr) abort();
+  }
+  ~Folder() { std::filesystem::remove_all(path); }
+  std::string path;
+};
+
+const std::string& folder() {
+  static const Folder f;
+  return f.path;
 }
 
 void put(const std::string& path, const uint8_t* data, size_t size) {
