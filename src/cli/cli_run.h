@@ -23,6 +23,7 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   std::string folder;  // where dev.dat and to.dat are looked for
+  bool err_is_terminal = false;  // progress may redraw one line of err
 };
 
 // Runs the command of parsed options (not --help) and returns the exit status.

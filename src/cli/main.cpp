@@ -1,4 +1,6 @@
 // orn20mb-cli: the Modbus RTU master of the service tool on the command line.
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -26,6 +28,6 @@ int main(int argc, char** argv) {
   PosixSerialPort port;
   BlockingPump pump;
   SystemClock clock;
-  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string()};
+  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), isatty(STDERR_FILENO) == 1};
   return run_cli(parsed.options, context);
 }
