@@ -20,6 +20,7 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
     : context(port, pump, prompt, clock, std::move(folder)),
       measure(window, context),
       linkStrip(window, context, measure),
+      search(window, context, linkStrip),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
@@ -42,6 +43,8 @@ void Session::FormCreate() {
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
   c.updating = false;
 
+  search.clearSearchState();
+  search.enableSearchControls(true);
   w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.link.address));
   linkStrip.showLink();
   showGaps();
@@ -67,8 +70,10 @@ void Session::FormCreate() {
 
 void Session::FormClose() {
   AppContext& c = context;
+  search.abandon();
   c.connection.close();
   linkStrip.takeLink();
+  search.takeSearchSelection();
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
   reportFileError(save_dev_dat(c.folder, c.link, c.exchange, c.device));
