@@ -40,6 +40,7 @@ class Progress final : public SearchEvents, public Prompt {
   }
 
   void found(const FoundTable& table) override {
+    clear();  // the output may be the same terminal
     const FoundEntry& e = table.entries()[table.count() - 1];
     if (json_) {
       char line[80];
