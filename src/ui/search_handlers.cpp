@@ -76,7 +76,8 @@ void SearchHandlers::runSearch() {
 void SearchHandlers::Button34Click() { search_.stop(); }
 
 void SearchHandlers::ListBox1Click() {
-  // The link changes only once no transaction is reading it.
+  // The link changes only once no transaction is reading it. Nothing else
+  // changes: the manufacturing year on page 2 is device data, not an address.
   whenLineFree(this, c_.master, [this, row = w_.search.ListBox1->currentRow()] {
     if (!pick_found_entry(search_.found(), row, c_.link)) return;
     linkStrip_.reopenPort(true);
