@@ -45,6 +45,7 @@ void Session::FormCreate() {
 
   search.clearSearchState();
   search.enableSearchControls(true);
+
   w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.link.address));
   linkStrip.showLink();
   showGaps();
