@@ -145,6 +145,22 @@ class SearchTest : public QObject {
     QVERIFY(p.Button33->isEnabled() && rig.window.strip.ComboBox2->isEnabled() && p.CheckBox13->isEnabled());
     QCOMPARE(rig.session->context.link.address, uint16_t{1});
   }
+
+  // Closing the window ends a running search after its probe, silently, and
+  // leaves the port closed.
+  void closingTheWindowEndsTheSearch() {
+    Rig rig({{1, 19200, kParityNone}});
+    size_t probes = 0;
+    rig.pump.on_dispatch = [&] {
+      if (rig.page().Panel11->text().endsWith("номер прибора 2") && probes++ == 0) rig.window.close();
+    };
+    rig.page().Button33->click();
+    rig.pump.on_dispatch = nullptr;
+    QVERIFY(rig.prompt.records.empty());
+    QVERIFY(!rig.port.is_open());
+    QCOMPARE(rig.page().progress->value(), 4);  // address 1 with three parities, then 2
+    QCOMPARE(rig.session->context.link.rate_index, uint16_t{7});
+  }
 };
 
 }  // namespace orn
