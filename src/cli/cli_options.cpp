@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "link/link_line.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
 #include "link/port_names.h"
@@ -170,6 +171,61 @@ std::string parse_regs(ArgReader& r, CliOptions& o) {
   return "";
 }
 
+// Each item of a comma-separated list through take; false at the first it refuses.
+template <class Take>
+bool each_item(const std::string& list, Take take) {
+  size_t from = 0;
+  for (;;) {
+    const size_t comma = list.find(',', from);
+    if (!take(list.substr(from, comma == std::string::npos ? std::string::npos : comma - from))) return false;
+    if (comma == std::string::npos) return true;
+    from = comma + 1;
+  }
+}
+
+std::string parse_search(ArgReader& r, CliOptions& o) {
+  SearchSelection& s = o.search;
+  s.first = 1;
+  s.last = kLastListedAddress;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--json" && !a.value) {
+      o.json = true;
+      continue;
+    }
+    static constexpr std::string_view kWithValue[] = {"--rates", "--parities", "--from", "--to", "--timeout"};
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), a.name) == std::end(kWithValue))
+      return unknown(a.value ? a.name + "=" + *a.value : a.name);
+    const auto v = r.value(a);
+    if (!v) return "параметр " + a.name + " требует значения";
+    if (a.name == "--rates") {
+      const bool ok = each_item(*v, [&](const std::string& item) {
+        const auto baud = parse_cli_number(item, 0, UINT32_MAX);
+        const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
+        if (index) s.rates[*index - kRateIndexMin] = 1;
+        return index.has_value();
+      });
+      if (!ok) return bad_value(a.name, *v, "список скоростей через запятую из 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
+    } else if (a.name == "--parities") {
+      const bool ok = each_item(*v, [&](const std::string& item) {
+        const size_t code = item == "none" ? 0 : item == "odd" ? 1 : item == "even" ? 2 : kSearchParityCount;
+        if (code < kSearchParityCount) s.parities[code] = 1;
+        return code < kSearchParityCount;
+      });
+      if (!ok) return bad_value(a.name, *v, "список через запятую из none, odd, even");
+    } else if (a.name == "--timeout") {
+      const auto n = parse_cli_number(*v, 1, 65535);
+      if (!n) return bad_value(a.name, *v, "время в мс от 1 до 65535");
+      o.probe_timeout = static_cast<uint16_t>(*n);
+    } else {
+      const auto n = parse_cli_number(*v, 0, kLastListedAddress);
+      if (!n) return bad_value(a.name, *v, "адрес от 0 до 247");
+      (a.name == "--from" ? s.first : s.last) = static_cast<uint16_t>(*n);
+    }
+  }
+  return "";
+}
+
 std::string parse_command(const std::vector<std::string>& words, CliOptions& o) {
   if (words.empty()) return "не указана команда";
   ArgReader r(words);
@@ -187,6 +243,10 @@ std::string parse_command(const std::vector<std::string>& words, CliOptions& o) 
     return parse_poll(r, o);
   }
   if (command == "regs") return parse_regs(r, o);
+  if (command == "search") {
+    o.command = CliCommand::Search;
+    return parse_search(r, o);
+  }
   return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
 }
 
@@ -244,6 +304,15 @@ std::string cli_usage() {
   poll --count N [--constant]       N циклов опроса с паузой в одну секунду
   regs read АДРЕС ЧИСЛО             чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
   regs write АДРЕС ЗНАЧЕНИЕ...      запись регистров (функция 0x10), от 1 до 123 значений
+  search [--rates БОД,...] [--parities none,odd,even] [--from A] [--to B]
+         [--attempts N] [--timeout МС] [--json]
+                                    поиск приборов на линии: каждая комбинация
+                                    скорости, адреса и четности проверяется
+                                    чтением блока измерения; по умолчанию 9600 и
+                                    19200, все три четности, адреса 1..247;
+                                    --timeout: сколько мс ждать начала ответа
+                                    (плюс время передачи ответа на проверяемой
+                                    скорости) вместо тайм-аутов to.dat
 
 Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
 есть, иначе значения по умолчанию; файлы настроек только читаются):
@@ -265,12 +334,17 @@ std::string cli_usage() {
   "Д.М.ГГГГ ЧЧ:ММ:СС  PIZMF=... IZMERR=... TIZMF=... STATP=... BTN=...",
   poll после неудачного цикла повторяет последние прочитанные значения и в конце
   печатает "cycles=N meas_errors=N exch_errors=N retries=N";
-  regs read печатает для каждого регистра "0xАДРЕС 0xЗНАЧЕНИЕ ЗНАЧЕНИЕ".
+  regs read печатает для каждого регистра "0xАДРЕС 0xЗНАЧЕНИЕ ЗНАЧЕНИЕ";
+  search печатает каждую находку строкой списка окна
+  "Скорость 19200  без парит. Сет. номер 1" или, с --json, объектом
+  {"baud":19200,"parity":"none","address":1}; ход поиска и итог идут в поток
+  ошибок (на терминале - одной строкой с числом проверок и оставшимся временем).
 
 Код завершения: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена (для poll:
-  хотя бы в одном цикле) или порт не открывается; 128 + N после сигнала N
-  (SIGINT, SIGTERM, SIGHUP: идущий обмен завершается, poll печатает счетчики).
-  Сообщение об ошибке выводится в поток ошибок.
+  хотя бы в одном цикле; для search: ни один прибор не найден) или порт не
+  открывается; 128 + N после сигнала N (SIGINT, SIGTERM, SIGHUP: идущий обмен
+  завершается, poll печатает счетчики). Сообщение об ошибке выводится в поток
+  ошибок.
 )";
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "measure/measured_value.h"
+#include "search/search_selection.h"
 
 namespace orn {
 
@@ -17,6 +18,7 @@ enum class CliCommand {
   Poll,       // polling cycles one second apart
   RegsRead,   // Read Holding Registers
   RegsWrite,  // Write Multiple Registers
+  Search,     // bus search
 };
 
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
@@ -37,6 +39,9 @@ struct CliOptions {
   uint16_t start = 0;                              // regs: first register
   uint8_t count = 0;                               // regs read: number of registers
   std::vector<uint16_t> values;                    // regs write
+  SearchSelection search;                          // search: --rates, --parities, --from, --to
+  std::optional<uint16_t> probe_timeout;           // search --timeout MS
+  bool json = false;                               // search --json
 };
 
 struct CliParse {

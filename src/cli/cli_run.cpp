@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_search.h"
 #include "cli/cli_settings.h"
 #include "device/register_map.h"
 #include "link/failure_report.h"
@@ -110,6 +111,8 @@ int regs_write(const CliOptions& o, ModbusMaster& master, CliContext& c) {
 
 int run_cli(const CliOptions& o, CliContext& c) {
   const Link link = link_for(o, c);
+  // The search opens and reopens the port itself, at every probe.
+  if (o.command == CliCommand::Search) return run_search(o, c, link.params, link.exchange, link.timeouts, link.path);
   if (link.path.empty() ||
       !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
     c.err << "Невозможно открыть последовательный порт"
@@ -129,6 +132,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::Search:
     case CliCommand::None: break;
   }
   // At address 255 a write goes out without any answer being checked.

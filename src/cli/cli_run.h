@@ -27,6 +27,7 @@ struct CliContext {
   // Set by a stop signal (its number): polling ends after the running cycle,
   // still printing the counters, and the exit status is 128 + the number.
   const volatile std::sig_atomic_t* stop = nullptr;
+  bool err_is_terminal = false;  // progress may redraw one line of err
 };
 
 // Runs the command of parsed options (not --help) and returns the exit status.

@@ -1,5 +1,6 @@
 // orn20mb-cli: the Modbus RTU master of the service tool on the command line.
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   PosixSerialPort port;
   StoppablePump pump;
   SystemClock clock;
-  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal};
+  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal,
+                     isatty(STDERR_FILENO) == 1};
   return run_cli(parsed.options, context);
 }

@@ -15,6 +15,7 @@
 #include "measure/measure_log.h"
 #include "measure/measured_value.h"
 #include "measure/polling.h"
+#include "search/search_selection.h"
 #include "settings/dev_dat.h"
 
 namespace orn {
@@ -48,6 +49,7 @@ struct AppContext {
   MeasuredValue record;
   PollCounters counters;
   MeasureLogSettings log;
+  SearchSelection searchSelection = first_run_search_selection();
 
   bool polling = false;   // cyclic polling is on
   bool updating = false;  // the window itself is filling controls: change handlers do nothing

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -52,6 +53,11 @@ SearchPage buildSearchPage() {
   p.Button33 = makeButton("Button33", "Начать поиск");
   p.Button34 = makeButton("Button34", "Остановить поиск");
   p.Panel11 = makePanel("Panel11");
+  p.progress = new QProgressBar;
+  p.progress->setObjectName("SearchProgress");
+  p.progress->setRange(0, 1);
+  p.progress->setValue(0);
+  p.progress->setFormat("");
 
   p.ListBox1 = new QListWidget;
   p.ListBox1->setObjectName("ListBox1");
@@ -73,6 +79,7 @@ SearchPage buildSearchPage() {
   grid->addLayout(selection, 0, 0);
   grid->addWidget(foundGroup, 0, 1);
   grid->addWidget(p.Panel11, 1, 0, 1, 2);
+  grid->addWidget(p.progress, 2, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   return p;
 }

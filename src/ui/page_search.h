@@ -2,6 +2,7 @@
 // Page 3 "Поиск": rates, parities and the address range to scan, and the
 // list of transmitters found.
 class QCheckBox;
+class QProgressBar;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -31,6 +32,7 @@ struct SearchPage {
   QPushButton* Button34 = nullptr; // stop search
   QListWidget* ListBox1 = nullptr; // devices found
   QLabel* Panel11 = nullptr;       // progress line
+  QProgressBar* progress = nullptr; // probes done of all, and the time left
 };
 
 SearchPage buildSearchPage();

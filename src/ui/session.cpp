@@ -24,6 +24,7 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       context(port, pump, prompt_, clock, std::move(folder)),
       measure(window, context),
       linkStrip(window, context, measure),
+      search(window, context, linkStrip),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
@@ -52,6 +53,9 @@ void Session::FormCreate() {
   c.ports = PortMap(read_port_map(c.folder));
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
   c.updating = false;
+
+  search.clearSearchState();
+  search.enableSearchControls(true);
 
   w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.link.address));
   linkStrip.showLink();
@@ -112,8 +116,10 @@ void Session::FormClose() {
   if (closed_) return;
   closed_ = true;
   AppContext& c = context;
+  search.abandon();
   c.connection.close();
   linkStrip.takeLink();
+  search.takeSearchSelection();
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
   reportFileError(save_dev_dat(c.folder, c.link, c.exchange, c.device));

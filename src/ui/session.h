@@ -13,6 +13,7 @@
 #include "ui/closing_prompt.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
+#include "ui/search_handlers.h"
 
 class QComboBox;
 
@@ -44,6 +45,7 @@ class Session final : public QObject {
   AppContext context;
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
+  SearchHandlers search;
 
  private:
   // Settings files that cannot be written are reported as the window's error
