@@ -7,6 +7,7 @@
 #include "device/register_map.h"
 #include "link/failure_report.h"
 #include "link/modbus_master.h"
+#include "link/open_failure.h"
 #include "link/port_names.h"
 #include "measure/measure_log.h"
 #include "measure/polling.h"
@@ -111,8 +112,8 @@ int run_cli(const CliOptions& o, CliContext& c) {
   const Link link = link_for(o, c);
   if (link.path.empty() ||
       !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
-    c.err << "Невозможно открыть последовательный порт"
-          << (link.path.empty() ? "" : " " + link.path) << "\n";
+    c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
+          << "\n";
     return kCliExitFailure;
   }
   // The line state the window sets after its first open: converters powered

@@ -7,7 +7,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "link/clock.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 #include "link/pump.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   const std::filesystem::path folder = std::filesystem::current_path(ec);
-  PosixSerialPort port;
+  SystemSerialPort port;
   BlockingPump pump;
   SystemClock clock;
   CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string()};

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/clock.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 
 #include "ui/demo_transmitter.h"
 #include "ui/main_window.h"
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
   const orn::Options& options = parsed.options;
 
   orn::MainWindow window;
-  orn::PosixSerialPort port;
+  orn::SystemSerialPort port;
   port.set_idle(&window.pump);
   orn::SystemClock clock;
 
