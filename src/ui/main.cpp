@@ -72,9 +72,15 @@ int main(int argc, char* argv[]) {
   session.FormCreate();
   window.show();
   orn::runScript(window, options);
+  if (options.trendSeconds) session.trend->showAndRaise();
   if (!unattended) return QApplication::exec();
 
-  const QString error = orn::saveScreenshot(window, options.screenshot);
+  QWidget* target = nullptr;
+  if (options.trendSeconds) {
+    window.pump.wait(static_cast<uint32_t>(*options.trendSeconds) * 1000);
+    target = session.trend;
+  }
+  const QString error = orn::saveScreenshot(window, options.screenshot, target);
   window.close();
   if (!error.isEmpty()) {
     printLine(error);

@@ -37,6 +37,7 @@ void MeasureHandlers::Button17Click() {
   whenLineFree(this, c_.master, [this] {
     const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());
     const ExchangeResult r = read_measurement(c_.master, block, c_.record);
+    c_.measured.publish(c_.record);
     if (r.faults != 0 || r.exception != 0) {
       // A failed read repaints with status word 0: coding "0 1 2 3", unit "%".
       showMeasurement(measurement_display(c_.record.izmerr, 0, c_.record.faults, c_.record));
@@ -59,6 +60,7 @@ void MeasureHandlers::Button44Click() {
   stopPolling();
   whenLineFree(this, c_.master, [this] {
     const ExchangeResult r = read_measurement(c_.master, MeasureBlock::Latched, c_.record);
+    c_.measured.publish(c_.record);
     if (r.faults != 0 || r.exception != 0) {
       report_exchange_failure(c_.prompt, r);
       return;
@@ -114,6 +116,7 @@ void MeasureHandlers::Timer4Timer() {
   // A tick that fires while another operation holds the line waits for the next one.
   if (c_.polling && !c_.master.busy()) {
     poll_cycle(c_.master, block, c_.record, c_.counters, c_.log, c_.clock);
+    c_.measured.publish(c_.record);
     showMeasurement(measurement_display(c_.record.izmerr, c_.record.statp, c_.record.faults, c_.record));
     showCounters();
   }

@@ -1,5 +1,6 @@
 #include "ui/session.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,10 +21,13 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
     : context(port, pump, prompt, clock, std::move(folder)),
       measure(window, context),
       linkStrip(window, context, measure),
+      trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
   w_.hooks.formClose = [this] { FormClose(); };
+  connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
+  context.measured.listen([this](const MeasuredValue& record) { trend->onMeasured(record); });
   for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
     connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
     if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });

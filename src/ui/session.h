@@ -9,6 +9,7 @@
 #include "ui/app_context.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
+#include "ui/trend_window.h"
 
 class QComboBox;
 
@@ -31,6 +32,7 @@ class Session final : public QObject {
   AppContext context;
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
+  TrendWindow* trend;  // owned by the main window, opened from its menu
 
  private:
   // Settings files that cannot be written are reported as the window's error.
