@@ -75,7 +75,7 @@ int TcpSerialPort::connect_to(const std::string& path) {
     error_ = gai_strerror(gai);
     return -1;
   }
-  int error = 0;
+  int error = EADDRNOTAVAIL;  // when the name resolves to no address at all
   int fd = -1;
   for (const addrinfo* a = found; a && fd < 0; a = a->ai_next) {
     fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
