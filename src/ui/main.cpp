@@ -1,6 +1,8 @@
 // orn20mb: the service window for the pressure transmitters.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -77,7 +79,11 @@ int main(int argc, char* argv[]) {
 
   QWidget* target = nullptr;
   if (options.trendSeconds) {
-    window.pump.wait(static_cast<uint32_t>(*options.trendSeconds) * 1000);
+    // An event loop of its own: the window's pumped wait would end early with
+    // the first pause of a repeated attempt, which shares its timer.
+    QEventLoop running;
+    QTimer::singleShot(*options.trendSeconds * 1000, &running, &QEventLoop::quit);
+    running.exec();
     target = session.trend;
   }
   const QString error = orn::saveScreenshot(window, options.screenshot, target);
