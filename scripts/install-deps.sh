@@ -3,9 +3,9 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libmodbus-dev mbpoll
+  libmodbus-dev mbpoll socat
   python3 python3-pymodbus python3-serial python3-serial-asyncio
   fonts-liberation2 xvfb xauth locales
   clang-14 libclang-rt-14-dev

@@ -8,6 +8,7 @@
 #include "device/register_map.h"
 #include "link/failure_report.h"
 #include "link/modbus_master.h"
+#include "link/open_failure.h"
 #include "link/port_names.h"
 #include "measure/measure_log.h"
 #include "measure/polling.h"
@@ -115,8 +116,8 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (o.command == CliCommand::Search) return run_search(o, c, link.params, link.exchange, link.timeouts, link.path);
   if (link.path.empty() ||
       !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
-    c.err << "Невозможно открыть последовательный порт"
-          << (link.path.empty() ? "" : " " + link.path) << "\n";
+    c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
+          << "\n";
     return kCliExitFailure;
   }
   // The line state the window sets after its first open: converters powered

@@ -14,7 +14,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "link/clock.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 #include "link/pump.h"
 
 namespace {
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);
   for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
-  PosixSerialPort port;
+  SystemSerialPort port;
   StoppablePump pump;
   SystemClock clock;
   CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal,

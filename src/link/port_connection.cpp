@@ -3,6 +3,7 @@
 #include <string>
 
 #include "link/link_params.h"
+#include "link/open_failure.h"
 
 namespace orn {
 namespace {
@@ -31,7 +32,9 @@ void PortConnection::open(uint16_t port_number, uint16_t rate_index, uint16_t pa
   const std::string path = ports_.path(port_number);
   const uint16_t line_parity = (parity == kParityOdd || parity == kParityEven) ? parity : uint16_t{kParityNone};
   if (path.empty() || !port_.open(path, baud_for_rate_index(rate_index), line_parity)) {
-    if (report) prompt_.tell("Невозможно открыть последовательный порт", "Ошибка", PromptIcon::Error);
+    if (report)
+      prompt_.tell(open_failure_message(port_number, path, path.empty() ? "" : port_.open_error()), "Ошибка",
+                   PromptIcon::Error);
     return;
   }
   // An index outside the table keeps the interval and multiplier of the last open.

@@ -2,43 +2,20 @@
 
 #include <fcntl.h>
 #include <linux/serial.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
+
+#include "link/open_failure.h"
+#include "link/timed_io.h"
 
 namespace orn {
 namespace {
-
-constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
-constexpr int64_t kNoDeadline = INT64_MAX;
-
-int64_t now_ns() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
-}
-
-// Capped far beyond any real time-out so that the nanosecond sums cannot overflow.
-int64_t ms_to_ns(uint64_t ms) {
-  return static_cast<int64_t>(std::min<uint64_t>(ms, 1'000'000'000'000)) * 1'000'000;
-}
-
-// poll() time-out for the time left until deadline, rounded up so that a read
-// never ends before its time-out has fully elapsed.
-int poll_timeout(int64_t deadline, int64_t now) {
-  if (deadline == kNoDeadline) return -1;
-  const int64_t ms = (deadline - now + 999'999) / 1'000'000;
-  return static_cast<int>(std::min<int64_t>(ms, INT_MAX));
-}
 
 speed_t speed_for_baud(uint32_t baud) {
   struct Entry {
@@ -67,13 +44,18 @@ bool is_uart_without_hardware(int fd) {
 }
 
 // Opens path for exclusive use without blocking on carrier detect. Returns -1
-// when it is missing, not a tty, held by someone else (TIOCEXCL gives EBUSY,
-// the lock EWOULDBLOCK) or a serial node without hardware.
+// with errno set when it is missing or not accessible, not a tty (ENOTTY), held
+// by someone else (EBUSY) or a serial node without hardware (ENODEV).
 int open_exclusive(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || is_uart_without_hardware(fd)) {
+  int error = 0;
+  if (!isatty(fd)) error = ENOTTY;
+  else if (flock(fd, LOCK_EX | LOCK_NB) != 0) error = EBUSY;
+  else if (is_uart_without_hardware(fd)) error = ENODEV;
+  if (error != 0) {
     ::close(fd);
+    errno = error;
     return -1;
   }
   return fd;
@@ -115,10 +97,17 @@ PosixSerialPort::~PosixSerialPort() { close(); }
 
 bool PosixSerialPort::open(const std::string& path, uint32_t baud, uint16_t parity) {
   close();
+  error_.clear();
   const speed_t speed = speed_for_baud(baud);
-  if (speed == B0) return false;
+  if (speed == B0) {
+    error_ = "скорость " + std::to_string(baud) + " бод не поддерживается";
+    return false;
+  }
   const int fd = open_exclusive(path);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    error_ = open_failure_reason(path, errno);
+    return false;
+  }
   ioctl(fd, TIOCEXCL);  // also keeps out programs that do not use locks
   set_line_settings(fd, speed, parity);
   set_low_latency(fd);
@@ -148,75 +137,11 @@ void PosixSerialPort::purge() {
 }
 
 size_t PosixSerialPort::write(const uint8_t* data, size_t n) {
-  if (fd_ < 0) return 0;
-  const SerialTimeouts& t = timeouts_;
-  const bool timed = t.write_multiplier != 0 || t.write_constant != 0;
-  const int64_t deadline =
-      timed ? now_ns() + ms_to_ns(uint64_t{t.write_multiplier} * n + t.write_constant) : kNoDeadline;
-  size_t done = 0;
-  while (done < n) {
-    const ssize_t r = ::write(fd_, data + done, n - done);
-    if (r > 0) {
-      done += static_cast<size_t>(r);
-      continue;
-    }
-    if (r < 0 && errno == EINTR) continue;
-    if (r == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) break;  // EIO: the far end is gone
-    const int64_t now = now_ns();
-    if (now >= deadline) break;
-    pollfd p{fd_, POLLOUT, 0};
-    const int pr = ::poll(&p, 1, poll_timeout(deadline, now));
-    if (pr < 0 && errno != EINTR) break;
-    if (pr > 0 && !(p.revents & POLLOUT)) break;  // hang-up or error without room to write
-  }
-  return done;
+  return timed_write(fd_, data, n, timeouts_, -1);
 }
 
 size_t PosixSerialPort::read(uint8_t* buf, size_t n) {
-  if (fd_ < 0 || n == 0) return 0;
-  const SerialTimeouts& t = timeouts_;
-  // The two special combinations of a Windows port: interval MAXDWORD alone
-  // returns what is buffered at once; with multiplier MAXDWORD and a constant it
-  // waits up to the constant for the first byte and returns as soon as any arrived.
-  const bool return_buffered =
-      t.read_interval == kMaxDword && t.read_multiplier == 0 && t.read_constant == 0;
-  const bool return_first = t.read_interval == kMaxDword && t.read_multiplier == kMaxDword &&
-                            t.read_constant != 0 && t.read_constant != kMaxDword;
-  const bool use_interval = t.read_interval != 0 && !return_first;
-  const uint64_t total_ms =
-      return_first ? t.read_constant : uint64_t{t.read_multiplier} * n + t.read_constant;
-  const int64_t total_deadline =
-      (return_first || total_ms != 0) ? now_ns() + ms_to_ns(total_ms) : kNoDeadline;
-
-  int64_t interval_deadline = kNoDeadline;  // set by the first received byte
-  bool hung_up = false;
-  size_t got = 0;
-  while (got < n) {
-    const ssize_t r = ::read(fd_, buf + got, n - got);
-    if (r > 0) {
-      got += static_cast<size_t>(r);
-      if (return_first) break;
-      if (use_interval) interval_deadline = now_ns() + ms_to_ns(t.read_interval);
-      continue;
-    }
-    // With VMIN and VTIME 0 an empty tty reads 0; a hang-up shows in poll() or as EIO,
-    // after any buffered bytes were delivered.
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
-    if (hung_up || return_buffered) break;
-    const int64_t now = now_ns();
-    const int64_t deadline = std::min(total_deadline, interval_deadline);
-    if (now >= deadline) break;
-    pollfd p{fd_, POLLIN, 0};
-    int timeout = poll_timeout(deadline, now);
-    if (idle_ && (timeout < 0 || timeout > kIdleSliceMs)) timeout = kIdleSliceMs;
-    const int pr = ::poll(&p, 1, timeout);
-    if (pr < 0 && errno != EINTR) break;
-    if (pr == 0 && idle_) idle_->dispatch();
-    // Read once more to collect what came with the hang-up, then stop.
-    if (pr > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
-  }
-  return got;
+  return timed_read(fd_, buf, n, timeouts_, idle_, ZeroRead::NothingYet);
 }
 
 bool PosixSerialPort::read_line_counters(LineCounters& c) const {

@@ -23,6 +23,7 @@ class PosixSerialPort final : public SerialPort {
   void close() override;
   bool is_open() const override { return fd_ >= 0; }
   bool probe(const std::string& path) override;
+  std::string open_error() const override { return error_; }
 
   void set_timeouts(const SerialTimeouts& t) override { timeouts_ = t; }
   void purge() override;
@@ -54,7 +55,7 @@ class PosixSerialPort final : public SerialPort {
   LineCounters counters_{};
   bool counters_known_ = false;
   Pump* idle_ = nullptr;
-  static constexpr int kIdleSliceMs = 10;
+  std::string error_;
 };
 
 }  // namespace orn

@@ -33,6 +33,9 @@ class SerialPort {
   // True when the device exists and could be opened now; leaves it closed and
   // disturbs no device (no modem-line change, no hang-up).
   virtual bool probe(const std::string& path) = 0;
+  // Why the last open failed, in words for the user ("" when it did not fail
+  // or nothing is known).
+  virtual std::string open_error() const { return {}; }
 
   virtual void set_timeouts(const SerialTimeouts& t) = 0;
   // Discards both directions' pending bytes.

@@ -12,6 +12,7 @@
 #include "link/prompt.h"
 #include "link/pump.h"
 #include "link/serial_port.h"
+#include "measure/measure_feed.h"
 #include "measure/measure_log.h"
 #include "measure/measured_value.h"
 #include "measure/polling.h"
@@ -47,6 +48,7 @@ struct AppContext {
   ModbusMaster master;
 
   MeasuredValue record;
+  MeasureFeed measured;  // told after every read of a measurement block
   PollCounters counters;
   MeasureLogSettings log;
   SearchSelection searchSelection = first_run_search_selection();

@@ -1,13 +1,15 @@
 // orn20mb: the service window for the pressure transmitters.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "link/clock.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 
 #include "ui/demo_transmitter.h"
 #include "ui/main_window.h"
@@ -45,7 +47,7 @@ int main(int argc, char* argv[]) {
   const orn::Options& options = parsed.options;
 
   orn::MainWindow window;
-  orn::PosixSerialPort port;
+  orn::SystemSerialPort port;
   port.set_idle(&window.pump);
   orn::SystemClock clock;
 
@@ -76,9 +78,19 @@ int main(int argc, char* argv[]) {
   window.show();
   stopSignals.listen([&session] { session.requestClose(); });
   orn::runScript(window, options);
+  if (options.trendSeconds) session.trend->showAndRaise();
   if (!unattended) return QApplication::exec();
 
-  const QString error = orn::saveScreenshot(window, options.screenshot);
+  QWidget* target = nullptr;
+  if (options.trendSeconds) {
+    // An event loop of its own: the window's pumped wait would end early with
+    // the first pause of a repeated attempt, which shares its timer.
+    QEventLoop running;
+    QTimer::singleShot(*options.trendSeconds * 1000, &running, &QEventLoop::quit);
+    running.exec();
+    target = session.trend;
+  }
+  const QString error = orn::saveScreenshot(window, options.screenshot, target);
   window.close();
   if (!error.isEmpty()) {
     printLine(error);

@@ -16,6 +16,8 @@ MainMenu buildMainMenu(QWidget* window) {
   m.N2->setObjectName("N2");
   m.N3 = m.N1->addAction("Записать профиль настроек в файл");
   m.N3->setObjectName("N3");
+  m.TrendMenuItem = m.MainMenu1->addAction("График");
+  m.TrendMenuItem->setObjectName("TrendMenuItem");
 
   m.PopupMenu1 = new QMenu(window);
   m.PopupMenu1->setObjectName("PopupMenu1");

@@ -1,5 +1,5 @@
 #pragma once
-// The "Файл" menu of profiles and the port list's context menu.
+// The "Файл" menu of profiles, the trend chart item and the port list's context menu.
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -14,6 +14,7 @@ struct MainMenu {
   QAction* N3 = nullptr;      // save a profile
   QMenu* PopupMenu1 = nullptr;  // opening it refreshes the port list
   QAction* N4 = nullptr;      // "Обновить список портов"; no action of its own
+  QAction* TrendMenuItem = nullptr;  // "График", after the items above: the trend chart
 };
 
 // The menu bar and the popup are parented to window.

@@ -37,6 +37,7 @@ void MeasureHandlers::Button17Click() {
   whenLineFree(this, c_.master, [this] {
     const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());
     const ExchangeResult r = read_measurement(c_.master, block, c_.record);
+    c_.measured.publish(c_.record);
     if (r.unchecked) {
       // Address 255: nothing was read, so only the exchange state changes.
       showExchangeState(measurement_display(c_.record.izmerr, c_.record.statp, c_.record.faults, c_.record));
@@ -65,6 +66,7 @@ void MeasureHandlers::Button44Click() {
   stopPolling();
   whenLineFree(this, c_.master, [this] {
     const ExchangeResult r = read_measurement(c_.master, MeasureBlock::Latched, c_.record);
+    c_.measured.publish(c_.record);
     if (r.faults != 0 || r.exception != 0 || r.unchecked) {
       report_exchange_failure(c_.prompt, r);
       return;
@@ -120,6 +122,7 @@ void MeasureHandlers::Timer4Timer() {
   // A tick that fires while another operation holds the line waits for the next one.
   if (c_.polling && !c_.master.busy()) {
     poll_cycle(c_.master, block, c_.record, c_.counters, c_.log, c_.clock);
+    c_.measured.publish(c_.record);
     showMeasurement(measurement_display(c_.record.izmerr, c_.record.statp, c_.record.faults, c_.record));
     showCounters();
   }

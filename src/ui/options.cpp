@@ -8,6 +8,7 @@ namespace orn {
 namespace {
 
 constexpr int kLastPage = 3;
+constexpr int kMaxTrendSeconds = 3600;
 
 }  // namespace
 
@@ -16,12 +17,14 @@ OptionsResult parseOptions(const QStringList& arguments) {
   parser.setApplicationDescription("Сервисная программа датчиков давления ОРН20 MB");
   const QCommandLineOption help({"h", "help"}, "Показать эту справку.");
   const QCommandLineOption demo("demo", "Запуск с имитатором датчика на COM1.");
-  const QCommandLineOption portMap("port-map", "Сопоставить порту N устройство PATH (повторяемый).",
+  const QCommandLineOption portMap("port-map", "Сопоставить порту N устройство PATH или шлюз tcp:HOST:PORT (повторяемый).",
                                    "N=PATH");
   const QCommandLineOption screenshot("screenshot", "Сохранить снимок окна в FILE и выйти.", "FILE");
   const QCommandLineOption page("page", "Показать страницу N (0..3).", "N");
   const QCommandLineOption press("press", "Нажать кнопку NAME (повторяемый).", "NAME");
-  parser.addOptions({help, demo, portMap, screenshot, page, press});
+  const QCommandLineOption trend(
+      "trend", "Открыть окно «График»; со --screenshot снимок этого окна через SECONDS секунд.", "SECONDS");
+  parser.addOptions({help, demo, portMap, screenshot, page, press, trend});
 
   OptionsResult result;
   if (!parser.parse(arguments)) {
@@ -59,6 +62,15 @@ OptionsResult parseOptions(const QStringList& arguments) {
     o.page = n;
   }
   o.press = parser.values(press);
+  if (parser.isSet(trend)) {
+    bool ok = false;
+    const int seconds = parser.value(trend).toInt(&ok);
+    if (!ok || seconds < 0 || seconds > kMaxTrendSeconds) {
+      result.error = "Неверное значение --trend: " + parser.value(trend) + " (нужно 0..3600)";
+      return result;
+    }
+    o.trendSeconds = seconds;
+  }
   return result;
 }
 

@@ -14,6 +14,7 @@ struct Options {
   QString screenshot;                                 // PNG to write; empty: run normally
   std::optional<int> page;                            // notebook page to show, 0..3
   QStringList press;                                  // buttons to click, in order
+  std::optional<int> trendSeconds;                    // --trend: open the chart; the screenshot after that long
 };
 
 struct OptionsResult {

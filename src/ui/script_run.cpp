@@ -28,9 +28,9 @@ void runScript(MainWindow& window, const Options& options) {
     if (auto* button = window.findChild<QAbstractButton*>(name)) button->click();
 }
 
-QString saveScreenshot(MainWindow& window, const QString& path) {
+QString saveScreenshot(MainWindow& window, const QString& path, QWidget* target) {
   window.pump.wait(kSettleMs);
-  if (!window.grab().save(path, "PNG")) return "Не удалось записать снимок окна в " + path;
+  if (!(target ? target : &window)->grab().save(path, "PNG")) return "Не удалось записать снимок окна в " + path;
   return {};
 }
 

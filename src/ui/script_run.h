@@ -17,8 +17,8 @@ QStringList unknownButtons(const QWidget& root, const QStringList& names);
 // Selects the requested page, then clicks the requested buttons in order.
 void runScript(MainWindow& window, const Options& options);
 
-// Lets pending timers and layouts settle, then saves the window as PNG.
-// Returns an error text, empty on success.
-QString saveScreenshot(MainWindow& window, const QString& path);
+// Lets pending timers and layouts settle, then saves target (the main window
+// when null) as PNG. Returns an error text, empty on success.
+QString saveScreenshot(MainWindow& window, const QString& path, QWidget* target = nullptr);
 
 }  // namespace orn

@@ -1,6 +1,7 @@
 #include "ui/session.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,11 +26,14 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       measure(window, context),
       linkStrip(window, context, measure),
       search(window, context, linkStrip),
+      trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
   w_.hooks.formClose = [this] { FormClose(); };
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
+  connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
+  context.measured.listen([this](const MeasuredValue& record) { trend->onMeasured(record); });
   for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
     connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
     if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });
@@ -100,6 +104,8 @@ void Session::startClosing() {
     closing_ = true;
     prompt_.startClosing();
     measure.stopPolling();
+    // A running search ends after its probe instead of holding the close for hours.
+    search.abandon();
   }
   // At every try: an operation may have started another transaction meanwhile.
   context.master.cancel();

@@ -14,6 +14,7 @@
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
 #include "ui/search_handlers.h"
+#include "ui/trend_window.h"
 
 class QComboBox;
 
@@ -46,6 +47,7 @@ class Session final : public QObject {
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
   SearchHandlers search;
+  TrendWindow* trend;  // owned by the main window, opened from its menu
 
  private:
   // Settings files that cannot be written are reported as the window's error

@@ -14,6 +14,7 @@
 #include "settings/temp_folder.h"
 #include "support/child_process.h"
 #include "support/null_modem.h"
+#include "support/tcp_gateway.h"
 
 namespace orn {
 namespace {
@@ -113,6 +114,16 @@ TEST_F(CliAgainstSimulator, ReadLatchAndLatchedRead) {
   EXPECT_TRUE(lines_match(r.out, kStamp + kValues)) << r.out;
 }
 
+TEST_F(CliAgainstSimulator, ReadsThroughATcpGateway) {
+  ASSERT_NO_FATAL_FAILURE(start({"--pressure", "101.325"}));
+  test::TcpGateway gateway(device);
+  ASSERT_TRUE(gateway.listening());
+  device = gateway.path();
+  const auto r = cli({"--rate", "9600", "read"});  // the rate is the gateway's business
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(lines_match(r.out, kStamp + kValues)) << r.out;
+}
+
 TEST_F(CliAgainstSimulator, PollPrintsTwoLinesAndTheCounters) {
   ASSERT_NO_FATAL_FAILURE(start({"--pressure", "101.325", "--izmerr", "2"}));
   const auto r = cli({"poll", "--count", "2"});
@@ -174,11 +185,19 @@ TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
 }
 #endif
 
-TEST_F(CliProgram, AMissingDeviceCannotBeOpened) {
-  device = folder.file("no-such-tty");
-  const auto r = cli({"read"});
-  EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find("Невозможно открыть последовательный порт"), std::string::npos) << r.err;
+TEST_F(CliProgram, APortThatCannotBeOpenedIsNamedWithTheReason) {
+  const std::string refused = "tcp:127.0.0.1:" + std::to_string(test::unused_tcp_port());
+  const std::pair<std::string, std::string> cases[] = {
+      {folder.file("no-such-tty"), "No such file or directory"},
+      {"/dev/null", "Inappropriate ioctl for device"},  // not a terminal
+      {refused, "Connection refused"},
+  };
+  for (const auto& [path, reason] : cases) {
+    device = path;
+    const auto r = cli({"read"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "Невозможно открыть последовательный порт\n" + path + ": " + reason + "\n");
+  }
 }
 
 TEST_F(CliProgram, UsageErrorsAndHelp) {

@@ -201,7 +201,7 @@ TEST_F(CliRunTest, TraceGoesToTheNamedFile) {
 
 TEST_F(CliRunTest, APortNumberWithoutADeviceCannotBeOpened) {
   EXPECT_EQ(run("--port 200 read"), kCliExitFailure);
-  EXPECT_EQ(err.str(), "Невозможно открыть последовательный порт\n");
+  EXPECT_EQ(err.str(), "Невозможно открыть последовательный порт\nCOM200: номеру порта не сопоставлено устройство\n");
   EXPECT_TRUE(port.written.empty());
 }
 

@@ -92,12 +92,13 @@ TEST_F(PortConnectionTest, FailedOpenIsToldOnlyWhenAskedFor) {
     uint16_t port_number;
     bool report;
     size_t messages;
+    const char* second_line;  // after the fixed first line
   };
   const Case cases[] = {
-      {1, true, 1},    // device missing
-      {1, false, 0},
-      {150, true, 1},  // number without a device path
-      {150, false, 0},
+      {1, true, 1, "/dev/ttyS0"},  // device missing; this port tells no reason
+      {1, false, 0, ""},
+      {150, true, 1, "COM150: номеру порта не сопоставлено устройство"},
+      {150, false, 0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "port " << c.port_number << " report " << c.report);
@@ -108,7 +109,7 @@ TEST_F(PortConnectionTest, FailedOpenIsToldOnlyWhenAskedFor) {
     ASSERT_EQ(prompt.records.size(), c.messages);
     if (c.messages) {
       EXPECT_FALSE(prompt.records[0].question);
-      EXPECT_EQ(prompt.records[0].text, "Невозможно открыть последовательный порт");
+      EXPECT_EQ(prompt.records[0].text, std::string("Невозможно открыть последовательный порт\n") + c.second_line);
       EXPECT_EQ(prompt.records[0].caption, "Ошибка");
       EXPECT_EQ(prompt.records[0].icon, PromptIcon::Error);
     }

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -297,6 +299,7 @@ TEST_F(PtyTest, OpenIsExclusive) {
   ASSERT_TRUE(port_.open(slave_path_, 19200, kParityNone));
   EXPECT_FALSE(other.open(slave_path_, 19200, kParityNone));
   EXPECT_FALSE(other.is_open());
+  EXPECT_EQ(other.open_error(), std::strerror(EBUSY));
   EXPECT_FALSE(other.probe(slave_path_));
   // Reopening the same object releases its own hold first.
   EXPECT_TRUE(port_.open(slave_path_, 9600, kParityNone));

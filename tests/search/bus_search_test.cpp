@@ -266,7 +266,8 @@ TEST_F(BusSearchTest, APortThatCannotBeOpenedFailsEveryProbeAndTheSearchRunsToIt
   EXPECT_EQ(run(selection({k19200}, {0, 1}, 1, 1)), SearchEnding::Completed);
   EXPECT_EQ(events.probes.size(), 2u);
   EXPECT_EQ(search.found().count(), 0);
-  const std::string no_port = "Невозможно открыть последовательный порт";
+  // The specified text, then what the port number lacks.
+  const std::string no_port = "Невозможно открыть последовательный порт\nCOM200: номеру порта не сопоставлено устройство";
   EXPECT_EQ(messages(), (std::vector<std::string>{no_port, no_port, "Процедура поиска завершена.", no_port}));
   EXPECT_EQ(link.rate_index, 8);
   EXPECT_EQ(link.address, 9);

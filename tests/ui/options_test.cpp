@@ -15,10 +15,13 @@ class OptionsTest : public QObject {
 void OptionsTest::acceptsEveryOption() {
   const orn::OptionsResult r = orn::parseOptions(
       {"orn20mb", "--demo", "--port-map", "1=/dev/pts/3", "--port-map=200=/dev/serial/by-id/x=y",
-       "--screenshot", "/tmp/w.png", "--page", "2", "--press", "Button17", "--press", "Button9"});
+       "--screenshot", "/tmp/w.png", "--page", "2", "--press", "Button17", "--press", "Button9",
+       "--port-map", "120=tcp:192.168.1.50:4001", "--trend", "30"});
   QCOMPARE(r.error, QString());
   QVERIFY(r.options.demo);
-  QCOMPARE(r.options.portMaps.size(), 2u);
+  QCOMPARE(r.options.portMaps.size(), 3u);
+  QCOMPARE(r.options.portMaps[2].second, "tcp:192.168.1.50:4001");
+  QCOMPARE(r.options.trendSeconds, std::optional<int>(30));
   QCOMPARE(r.options.portMaps[0].first, 1);
   QCOMPARE(r.options.portMaps[0].second, "/dev/pts/3");
   QCOMPARE(r.options.portMaps[1].first, 200);
@@ -32,6 +35,7 @@ void OptionsTest::acceptsEveryOption() {
   QVERIFY(!plain.options.demo);
   QVERIFY(plain.options.portMaps.empty());
   QVERIFY(!plain.options.page);
+  QVERIFY(!plain.options.trendSeconds);
 }
 
 void OptionsTest::rejectsBadValues_data() {
@@ -44,6 +48,8 @@ void OptionsTest::rejectsBadValues_data() {
   QTest::newRow("page 4") << QStringList{"--page", "4"};
   QTest::newRow("page -1") << QStringList{"--page", "-1"};
   QTest::newRow("page text") << QStringList{"--page", "one"};
+  QTest::newRow("trend seconds negative") << QStringList{"--trend", "-1"};
+  QTest::newRow("trend seconds above an hour") << QStringList{"--trend", "3601"};
   QTest::newRow("unknown option") << QStringList{"--fast"};
   QTest::newRow("missing value") << QStringList{"--screenshot"};
   QTest::newRow("stray argument") << QStringList{"file.prf"};

@@ -35,6 +35,7 @@ class Orn20mbTest : public QObject {
   void screenshotOfEachPage_data();
   void screenshotOfEachPage();
   void screenshotAfterPressingButtons();
+  void chartDuringPollingOfTheDemo();
   void usageErrors_data();
   void usageErrors();
   void stopSignalsRunTheShutDown_data();
@@ -72,6 +73,22 @@ void Orn20mbTest::screenshotAfterPressingButtons() {
                               "--press", "CheckBox12"});
   QCOMPARE(run.exitCode, 0);
   QVERIFY(!QImage(png).isNull());
+}
+
+// The chart window after three seconds of polling the built-in transmitter
+// carries the line of its readings.
+void Orn20mbTest::chartDuringPollingOfTheDemo() {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("trend.png");
+  const Run run = runProgram({"--demo", "--press", "Button18", "--trend", "3", "--screenshot", png});
+  QCOMPARE(run.exitCode, 0);
+  const QImage image(png);
+  QCOMPARE(image.size(), QSize(900, 480));
+  int linePixels = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y) == QColor(0, 90, 200)) ++linePixels;
+  QVERIFY2(linePixels > 20, qPrintable(QString::number(linePixels)));
 }
 
 void Orn20mbTest::usageErrors_data() {

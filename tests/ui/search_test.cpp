@@ -146,8 +146,8 @@ class SearchTest : public QObject {
     QCOMPARE(rig.session->context.link.address, uint16_t{1});
   }
 
-  // Closing the window ends a running search after its probe, silently, and
-  // leaves the port closed.
+  // Closing the window ends a running search after its probe, silently; the
+  // close itself waits until the line is free, then leaves the port closed.
   void closingTheWindowEndsTheSearch() {
     Rig rig({{1, 19200, kParityNone}});
     size_t probes = 0;
@@ -156,8 +156,8 @@ class SearchTest : public QObject {
     };
     rig.page().Button33->click();
     rig.pump.on_dispatch = nullptr;
+    QTRY_VERIFY(!rig.port.is_open());
     QVERIFY(rig.prompt.records.empty());
-    QVERIFY(!rig.port.is_open());
     QCOMPARE(rig.page().progress->value(), 4);  // address 1 with three parities, then 2
     QCOMPARE(rig.session->context.link.rate_index, uint16_t{7});
   }

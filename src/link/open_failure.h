@@ -1,0 +1,21 @@
+#pragma once
+// The message of a port that cannot be opened: the fixed first line, then the
+// device path and why, so that a user can act on it (a missing device, a port
+// held by another program, a user outside the device's group).
+#include <cstdint>
+#include <string>
+
+namespace orn {
+
+inline constexpr const char* kPortOpenFailure = "Невозможно открыть последовательный порт";
+
+// The error text of errno for path. When access was denied and the user is not
+// in the group that owns the device (dialout for serial ports), says which
+// group to join.
+std::string open_failure_reason(const std::string& path, int error);
+
+// Both lines: kPortOpenFailure, then "PATH: REASON". A port number without a
+// device path (empty path) is named "COM" + port_number.
+std::string open_failure_message(uint16_t port_number, const std::string& path, const std::string& reason);
+
+}  // namespace orn

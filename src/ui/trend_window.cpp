@@ -1,0 +1,246 @@
+#include "ui/trend_window.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "measure/trend_csv.h"
+#include "units/pressure_units.h"
+
+namespace orn {
+namespace {
+
+constexpr const char* kSpanNames[] = {"1 мин", "10 мин", "1 ч", "24 ч"};
+constexpr int kDefaultSpan = 1;
+constexpr int kMinColumns = 100;
+constexpr int64_t kMinSpanMs = 10'000;
+const QColor kLineColour(0, 90, 200);
+
+// A number typed with "," or "." as the decimal point.
+std::optional<double> fieldNumber(const QLineEdit* field) {
+  bool ok = false;
+  const double v = field->text().trimmed().replace(',', '.').toDouble(&ok);
+  if (!ok || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+}  // namespace
+
+TrendWindow::TrendWindow(Prompt& prompt, QWidget* parent) : QWidget(parent, Qt::Window), prompt_(prompt) {
+  setObjectName("TrendWindow");
+  setWindowTitle("График");
+  // Closing the main window ends the program even while this one is open.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  resize(900, 480);
+
+  pauseButton = new QPushButton("Пауза");
+  pauseButton->setObjectName("TrendPause");
+  pauseButton->setCheckable(true);
+  clearButton = new QPushButton("Очистить");
+  clearButton->setObjectName("TrendClear");
+  spanBox = new QComboBox;
+  spanBox->setObjectName("TrendSpan");
+  for (const char* name : kSpanNames) spanBox->addItem(name);
+  spanBox->setCurrentIndex(kDefaultSpan);
+  autoScale = new QCheckBox("Автомасштаб");
+  autoScale->setObjectName("TrendAutoScale");
+  autoScale->setChecked(true);
+  rangeMin = new QLineEdit;
+  rangeMin->setObjectName("TrendRangeMin");
+  rangeMax = new QLineEdit;
+  rangeMax->setObjectName("TrendRangeMax");
+  for (QLineEdit* e : {rangeMin, rangeMax}) {
+    e->setMaximumWidth(90);
+    e->setEnabled(false);
+  }
+  pngButton = new QPushButton("Сохранить PNG…");
+  pngButton->setObjectName("TrendSavePng");
+  csvButton = new QPushButton("Сохранить CSV…");
+  csvButton->setObjectName("TrendSaveCsv");
+
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(pauseButton);
+  controls->addWidget(clearButton);
+  controls->addWidget(new QLabel("Интервал:"));
+  controls->addWidget(spanBox);
+  controls->addWidget(autoScale);
+  controls->addWidget(new QLabel("от"));
+  controls->addWidget(rangeMin);
+  controls->addWidget(new QLabel("до"));
+  controls->addWidget(rangeMax);
+  controls->addStretch();
+  controls->addWidget(pngButton);
+  controls->addWidget(csvButton);
+
+  chart_ = new QChart;
+  chart_->legend()->hide();
+  timeAxis_ = new QDateTimeAxis;
+  timeAxis_->setTickCount(7);
+  valueAxis_ = new QValueAxis;
+  valueAxis_->setLabelFormat("%.4g");
+  chart_->addAxis(timeAxis_, Qt::AlignBottom);
+  chart_->addAxis(valueAxis_, Qt::AlignLeft);
+  view_ = new QChartView(chart_);
+  view_->setObjectName("TrendChart");
+  view_->setRenderHint(QPainter::Antialiasing, false);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(controls);
+  layout->addWidget(view_, 1);
+
+  connect(pauseButton, &QPushButton::toggled, this, [this](bool paused) {
+    if (!paused) redraw();
+  });
+  connect(clearButton, &QPushButton::clicked, this, [this] {
+    buffer_.clear();
+    redraw();
+  });
+  connect(spanBox, &QComboBox::currentIndexChanged, this, [this] { redraw(); });
+  connect(autoScale, &QCheckBox::toggled, this, [this](bool on) {
+    rangeMin->setEnabled(!on);
+    rangeMax->setEnabled(!on);
+    if (!on && rangeMin->text().isEmpty() && rangeMax->text().isEmpty()) {
+      rangeMin->setText(QString::number(valueAxis_->min(), 'g', 6));
+      rangeMax->setText(QString::number(valueAxis_->max(), 'g', 6));
+    }
+    redraw();
+  });
+  for (QLineEdit* e : {rangeMin, rangeMax}) connect(e, &QLineEdit::editingFinished, this, [this] { redraw(); });
+  connect(pngButton, &QPushButton::clicked, this, [this] { askPngFile(); });
+  connect(csvButton, &QPushButton::clicked, this, [this] { askCsvFile(); });
+  redraw();
+}
+
+void TrendWindow::onMeasured(const MeasuredValue& record) {
+  addSample(trend_sample(record, QDateTime::currentMSecsSinceEpoch()));
+}
+
+void TrendWindow::addSample(const TrendSample& sample) {
+  buffer_.append(sample);
+  if (isVisible() && !pauseButton->isChecked()) redraw();
+}
+
+void TrendWindow::showAndRaise() {
+  show();
+  raise();
+  activateWindow();
+}
+
+QLineSeries* TrendWindow::seriesFor(size_t run) {
+  while (series_.size() <= run) {
+    auto* s = new QLineSeries;
+    s->setPen(QPen(kLineColour, 1.5));
+    chart_->addSeries(s);
+    s->attachAxis(timeAxis_);
+    s->attachAxis(valueAxis_);
+    series_.push_back(s);
+  }
+  return series_[run];
+}
+
+void TrendWindow::redraw() {
+  const int64_t span = kSpansMs[std::clamp(spanBox->currentIndex(), 0, int{std::size(kSpansMs)} - 1)];
+  const int64_t to = buffer_.size() ? buffer_.at(buffer_.size() - 1).time_ms : QDateTime::currentMSecsSinceEpoch();
+  // A history shorter than the span fills the width, down to kMinSpanMs.
+  const int64_t first = buffer_.size() ? buffer_.at(0).time_ms : to;
+  const int64_t from = std::max(to - span, std::min(first, to - kMinSpanMs));
+  columns_ = static_cast<size_t>(std::max(kMinColumns, static_cast<int>(chart_->plotArea().width())));
+  decimate(buffer_, from, to, columns_, trace_);
+
+  QList<QPointF> points;
+  for (size_t run = 0; run < trace_.run_count(); ++run) {
+    points.clear();
+    for (size_t i = trace_.run_starts[run]; i < trace_.run_end(run); ++i)
+      points.append(QPointF(static_cast<qreal>(trace_.points[i].time_ms), trace_.points[i].value));
+    seriesFor(run)->replace(points);
+  }
+  for (size_t run = trace_.run_count(); run < series_.size(); ++run)
+    if (series_[run]->count() > 0) series_[run]->clear();
+
+  timeAxis_->setFormat(span > 3'600'000 ? "HH:mm" : "HH:mm:ss");
+  timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+  setValueRange();
+  setUnitTitle();
+}
+
+void TrendWindow::setValueRange() {
+  if (!autoScale->isChecked()) {
+    const auto low = fieldNumber(rangeMin);
+    const auto high = fieldNumber(rangeMax);
+    if (low && high && *low < *high) {
+      valueAxis_->setRange(*low, *high);
+      return;
+    }
+  }
+  if (trace_.points.empty()) {
+    valueAxis_->setRange(0.0, 1.0);
+    return;
+  }
+  double low = trace_.min, high = trace_.max;
+  // A flat line gets a band around it; otherwise a margin of 5 % either side.
+  const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.001, 0.001);
+  valueAxis_->setRange(low - margin, high + margin);
+}
+
+void TrendWindow::setUnitTitle() {
+  QString title = "PIZMF";
+  for (size_t i = buffer_.size(); i-- > 0;) {
+    const TrendSample& s = buffer_.at(i);
+    if (!s.good) continue;
+    const std::string_view unit = unit_status_caption(statp_unit(s.statp));
+    if (!unit.empty()) title += ", " + QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()));
+    break;
+  }
+  valueAxis_->setTitleText(title);
+}
+
+bool TrendWindow::saveCsv(const QString& path) {
+  if (auto error = save_trend_csv(buffer_, path.toStdString())) {
+    prompt_.tell(*error, "Ошибка", PromptIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+bool TrendWindow::savePng(const QString& path) {
+  if (!view_->grab().save(path, "PNG")) {
+    prompt_.tell("Не удалось записать файл " + path.toStdString(), "Ошибка", PromptIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+void TrendWindow::askCsvFile() {
+  const QString path = QFileDialog::getSaveFileName(this, "Сохранить данные графика", "trend.csv", "CSV (*.csv)");
+  if (!path.isEmpty()) saveCsv(path);
+}
+
+void TrendWindow::askPngFile() {
+  const QString path = QFileDialog::getSaveFileName(this, "Сохранить график", "trend.png", "PNG (*.png)");
+  if (!path.isEmpty()) savePng(path);
+}
+
+void TrendWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  redraw();
+}
+
+void TrendWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isVisible()) redraw();
+}
+
+}  // namespace orn

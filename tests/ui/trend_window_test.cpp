@@ -1,0 +1,176 @@
+// The window "График": opened from the main menu, fed by the reads of the
+// measured-value page, bounded drawing of a full day, gaps, scale, pause,
+// clear and the two exports.
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QValueAxis>
+#include <QtTest>
+
+#include <memory>
+
+#include "sim/sim_line.h"
+#include "sim/sim_serial_port.h"
+#include "support/fakes.h"
+#include "ui/main_window.h"
+#include "ui/session.h"
+
+namespace orn {
+namespace {
+
+constexpr int64_t kStart = 1'765'000'000'000;
+
+TrendSample good(int64_t t, float v) { return {t, v, 0, 0x0200, 0, true}; }
+
+QValueAxis* valueAxis(TrendWindow& w) {
+  return qobject_cast<QValueAxis*>(w.view()->chart()->axes(Qt::Vertical).value(0));
+}
+
+// A window with a session on an in-memory line with one simulated transmitter.
+struct Rig {
+  Rig() {
+    sim::TransmitterConfig config;
+    config.pressure.kpa = 101.325;
+    line.add(config);
+    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
+    session->FormCreate();
+    window.Timer4->stop();
+  }
+  QTemporaryDir dir;
+  MainWindow window;
+  sim::SimLine line;
+  sim::SimSerialPort port{line};
+  test::VirtualPump pump;
+  test::ScriptedPrompt prompt;
+  test::FixedClock clock;
+  std::unique_ptr<Session> session;
+};
+
+}  // namespace
+
+class TrendWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void theMenuItemFollowsTheFileMenuAndOpensTheChart() {
+    Rig rig;
+    const QList<QAction*> items = rig.window.menu.MainMenu1->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->text(), QString("Файл"));
+    QCOMPARE(items[1], rig.window.menu.TrendMenuItem);
+    QCOMPARE(items[1]->text(), QString("График"));
+    TrendWindow* trend = rig.session->trend;
+    QVERIFY(!trend->isVisible());
+    rig.window.menu.TrendMenuItem->trigger();
+    QVERIFY(trend->isVisible());
+    QCOMPARE(trend->windowTitle(), QString("График"));
+    QVERIFY(trend->isWindow());
+  }
+
+  void everyReadOfThePageReachesTheChartAndAFailureIsAGap() {
+    Rig rig;
+    TrendWindow* trend = rig.session->trend;
+    trend->show();
+    rig.window.measure.Button17->click();  // single read
+    rig.line.faults().push({sim::FaultKind::Silence, 0});
+    rig.line.faults().push({sim::FaultKind::Silence, 0});
+    rig.window.measure.Button17->click();  // failed: two silent attempts
+    rig.window.measure.Button18->click();
+    rig.session->measure.Timer4Timer();  // polling
+    rig.window.measure.Button45->click();  // latch: a write, no sample
+    rig.window.measure.Button44->click();  // latched read
+    const TrendBuffer& b = trend->buffer();
+    QCOMPARE(b.size(), 4u);
+    QVERIFY(b.at(0).good);
+    QCOMPARE(b.at(0).value, 101.325f);
+    QVERIFY(!b.at(1).good);
+    QCOMPARE(b.at(1).faults & 0x0040, 0x0040);
+    QVERIFY(b.at(2).good);
+    QVERIFY(b.at(3).good);
+    QCOMPARE(trend->drawnRuns(), 2u);
+    QCOMPARE(valueAxis(*trend)->titleText(), QString("PIZMF, кПа"));
+  }
+
+  void aFullDayIsDrawnWithAFewPointsPerColumn() {
+    test::ScriptedPrompt prompt;
+    TrendWindow trend(prompt, nullptr);
+    for (int64_t i = 0; i < static_cast<int64_t>(kTrendCapacity) + 10; ++i)
+      trend.addSample(good(kStart + i * 1000, static_cast<float>(i % 1000)));
+    trend.show();
+    trend.spanBox->setCurrentIndex(3);  // 24 h
+    QCOMPARE(trend.buffer().size(), kTrendCapacity);
+    QVERIFY(trend.drawnColumns() >= 100u);
+    QVERIFY(trend.drawnColumns() <= static_cast<size_t>(trend.width()));
+    QVERIFY(trend.drawnPoints() <= 2 * trend.drawnColumns());
+    QVERIFY(trend.drawnPoints() >= trend.drawnColumns());
+    QCOMPARE(trend.drawnRuns(), 1u);
+  }
+
+  void pauseClearAndAFixedRange() {
+    test::ScriptedPrompt prompt;
+    TrendWindow trend(prompt, nullptr);
+    trend.show();
+    trend.addSample(good(kStart, 10.0f));
+    trend.addSample(good(kStart + 1000, 20.0f));
+    QCOMPARE(trend.drawnPoints(), 2u);
+    QVERIFY(valueAxis(trend)->min() < 10.0 && valueAxis(trend)->max() > 20.0);
+
+    trend.pauseButton->click();
+    trend.addSample(good(kStart + 2000, 30.0f));
+    QCOMPARE(trend.drawnPoints(), 2u);  // paused: recorded, not drawn
+    trend.pauseButton->click();
+    QCOMPARE(trend.drawnPoints(), 3u);
+
+    trend.autoScale->click();
+    QVERIFY(trend.rangeMin->isEnabled());
+    trend.rangeMin->setText("0");
+    trend.rangeMax->setText("100,5");  // a typed "," is a decimal point
+    trend.redraw();
+    QCOMPARE(valueAxis(trend)->min(), 0.0);
+    QCOMPARE(valueAxis(trend)->max(), 100.5);
+    trend.rangeMax->setText("-1");  // not above the minimum: the automatic range
+    trend.redraw();
+    QVERIFY(valueAxis(trend)->max() > 30.0 && valueAxis(trend)->max() < 32.0);
+
+    trend.clearButton->click();
+    QCOMPARE(trend.buffer().size(), 0u);
+    QCOMPARE(trend.drawnPoints(), 0u);
+  }
+
+  void savesPngAndCsvAndReportsAFileThatCannotBeWritten() {
+    test::ScriptedPrompt prompt;
+    TrendWindow trend(prompt, nullptr);
+    trend.show();
+    trend.addSample(good(kStart, 99.5f));
+    QTemporaryDir dir;
+    QVERIFY(trend.savePng(dir.filePath("trend.png")));
+    QImage image(dir.filePath("trend.png"));
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), trend.view()->size() * trend.view()->devicePixelRatio());
+    QVERIFY(trend.saveCsv(dir.filePath("trend.csv")));
+    QFile csv(dir.filePath("trend.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().split('\n').size(), 3);  // header, one line, final line end
+    QVERIFY(prompt.records.empty());
+
+    QVERIFY(!trend.savePng("/nonexistent-folder/trend.png"));
+    QVERIFY(!trend.saveCsv("/nonexistent-folder/trend.csv"));
+    QCOMPARE(prompt.records.size(), 2u);
+    QCOMPARE(prompt.records[0].text, std::string("Не удалось записать файл /nonexistent-folder/trend.png"));
+    QCOMPARE(prompt.records[1].caption, std::string("Ошибка"));
+  }
+};
+
+}  // namespace orn
+
+QTEST_MAIN(orn::TrendWindowTest)
+#include "trend_window_test.moc"
