@@ -1,18 +1,13 @@
 #include "device/protection.h"
 
 #include "device/register_map.h"
+#include "device/transfer_ops.h"
 
 namespace orn {
 namespace {
 
 // The settle pause the device needs after each protection write.
 constexpr uint32_t kSettleMs = 100;
-
-ExchangeResult write_transfer(ModbusMaster& master, Transfer t, const uint16_t* values) {
-  const TransferEntry& e = transfer(t);
-  master.pump().wait(e.pause_ms);
-  return master.write(e.start, e.count, values, e.label);
-}
 
 }  // namespace
 
@@ -21,12 +16,10 @@ bool IdentityCheck::accepted() const {
 }
 
 IdentityCheck check_identity(ModbusMaster& master) {
-  const TransferEntry& e = transfer(Transfer::Identity);
   IdentityCheck id;
-  master.pump().wait(e.pause_ms);
   static_assert(transfer(Transfer::Identity).count == 3);
   std::array<uint16_t, 3> answer{};
-  id.result = master.read(e.start, e.count, answer.data());
+  id.result = read_transfer(master, Transfer::Identity, answer.data());
   if (id.result.ok()) id.values = answer;
   return id;
 }

@@ -71,12 +71,17 @@ constexpr std::array<unsigned char, 256> make_fold_table() {
 
 constexpr std::array<unsigned char, 256> kFold = make_fold_table();
 
+// The one byte Windows-1251 leaves undefined travels as U+0098, the C1
+// control of the same number, so that it comes back as the same byte.
+constexpr unsigned char kUndefinedByte = 0x98;
+constexpr std::string_view kUndefinedUtf8 = "\xC2\x98";
+
 }  // namespace
 
 std::string cp1251_to_utf8(std::string_view bytes) {
   Converter conv("UTF-8", "WINDOWS-1251");
   return conv.run(bytes, [](std::string& out, std::string_view) {
-    out += "\xEF\xBF\xBD";
+    out += kUndefinedUtf8;
     return size_t{1};
   });
 }
@@ -84,6 +89,10 @@ std::string cp1251_to_utf8(std::string_view bytes) {
 std::string utf8_to_cp1251(std::string_view utf8) {
   Converter conv("WINDOWS-1251", "UTF-8");
   return conv.run(utf8, [](std::string& out, std::string_view rest) {
+    if (rest.starts_with(kUndefinedUtf8)) {
+      out += static_cast<char>(kUndefinedByte);
+      return kUndefinedUtf8.size();
+    }
     out += '?';
     size_t n = utf8_sequence_length(static_cast<unsigned char>(rest.front()));
     return n < rest.size() ? n : rest.size();

@@ -5,8 +5,8 @@
 
 namespace orn {
 
-// Every byte maps to one character; a byte Windows-1251 leaves undefined (0x98)
-// becomes U+FFFD. Zero bytes are kept.
+// Every byte maps to one character; the byte Windows-1251 leaves undefined
+// (0x98) becomes U+0098 and converts back to 0x98. Zero bytes are kept.
 std::string cp1251_to_utf8(std::string_view bytes);
 // Characters Windows-1251 cannot hold, and malformed UTF-8, become '?'.
 std::string utf8_to_cp1251(std::string_view utf8);

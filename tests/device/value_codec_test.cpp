@@ -98,8 +98,11 @@ TEST(Text, UnpacksExactlyTwoBytesPerRegister) {
   EXPECT_EQ(unpack_text(cyr, 3), "Прибор");
   const uint16_t padded[3] = {0x4100, 0x2020, 0x0042};  // zero bytes and spaces are kept
   EXPECT_EQ(unpack_text(padded, 3), std::string("A\0  \0B", 6));
-  const uint16_t undefined[1] = {0x9841};  // 0x98 is not a Windows-1251 character
-  EXPECT_EQ(unpack_text(undefined, 1), "\uFFFDA");
+  // 0x98 has no Windows-1251 character; a read and a write-back keep the byte.
+  const uint16_t undefined[2] = {0x9841, 0x4298};
+  std::array<uint16_t, 2> back{};
+  pack_text(unpack_text(undefined, 2), back.data(), back.size());
+  EXPECT_EQ(back, (std::array<uint16_t, 2>{0x9841, 0x4298}));
 
   std::array<uint16_t, 8> w{};
   pack_text("Датчик 1", w.data(), w.size());

@@ -149,7 +149,7 @@ TEST_F(IniFileTest, OtherLineEndsAndByteOrderMarkAreReadAndKept) {
       {"UTF-8 mark", "\xEF\xBB\xBF[\xD0\x93\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xBD\xD0\xB0\xD1\x8F]\r\n"
                      "Key=\xD0\x94\xD0\xB0\r\n",  // [Главная] Key=Да
        "Да", "\xEF\xBB\xBF[\xD0\x93\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xBD\xD0\xB0\xD1\x8F]\r\nKey=new\r\nNew=1\r\n"},
-      {"byte without a character", "[Main]\r\nKey=a\x98\r\n", "a\uFFFD", "[Main]\r\nKey=new\r\nNew=1\r\n"},
+      {"byte without a character", "[Main]\r\nKey=a\x98\r\n", "a\u0098", "[Main]\r\nKey=new\r\nNew=1\r\n"},
   };
   for (const Case& c : cases) {
     IniFile ini = load(c.original);

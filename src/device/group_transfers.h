@@ -1,0 +1,37 @@
+#pragma once
+// The configuration groups moved between the transmitter and the device
+// image. Each operation returns the result of its first failed transaction
+// (or of the last one); a block is stored into the image only after its own
+// read succeeded, so a failure leaves that block as it was.
+#include "device/device_image.h"
+#include "device/progress.h"
+#include "link/faults.h"
+#include "link/modbus_master.h"
+
+namespace orn {
+
+// Page "Параметры обмена".
+ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image);  // ADR..TIMER, DELY
+ExchangeResult read_factory_number_and_date(ModbusMaster& master, DeviceImage& image);
+ExchangeResult read_versions(ModbusMaster& master, DeviceImage& image);
+ExchangeResult read_watchdog(ModbusMaster& master, DeviceImage& image);
+ExchangeResult read_model(ModbusMaster& master, DeviceImage& image);
+// INITFLAG into init_flag (the window's one INIT flag, also set by measurements).
+ExchangeResult read_init_flag(ModbusMaster& master, uint16_t& init_flag);
+ExchangeResult read_device_gap(ModbusMaster& master, DeviceImage& image);
+// The five reads of the page's "read all", in order, stopping at the first failure.
+ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image);
+
+// Page "Настройки датчика": the settings block, user text, construction name,
+// sensor data and DIGITS, with the panel shown while they run.
+ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Progress& panel);
+
+// fltype, DELY, then ADR, RATE, PARITY.
+ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image);
+// Unit and flags, XFSET, T90, cut-offs, fltype, user text, DIGITS, with the panel shown.
+ExchangeResult write_sensor_settings(ModbusMaster& master, const DeviceImage& image, Progress& panel);
+// shift_usr, shift_scale, diap_usr in one transaction, with the panel shown.
+ExchangeResult write_user_trims(ModbusMaster& master, const DeviceImage& image, Progress& panel);
+ExchangeResult write_device_gap(ModbusMaster& master, const DeviceImage& image);
+
+}  // namespace orn

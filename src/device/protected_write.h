@@ -1,0 +1,112 @@
+#pragma once
+// The protected write that surrounds every change of the transmitter's
+// configuration: questions, inputs, identity check, unlock, the writes, lock
+// and the result message. One routine, parameterised by each command's row.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "device/device_image.h"
+#include "device/progress.h"
+#include "link/faults.h"
+#include "link/link_params.h"
+#include "link/modbus_master.h"
+#include "link/prompt.h"
+
+namespace orn {
+
+inline constexpr const char* kQuestionCaption = "Подтвердите действие";
+inline constexpr const char* kResultCaption = "Результат операции";
+inline constexpr const char* kNeverReadQuestion = "Данные настроек еще ни разу не считывались, продолжить?";
+inline constexpr const char* kIdentityQuestion =
+    "При проверке возможности смены параметров не удалось получить подтверждение что мы обращаемся "
+    "к семейству приборов Ордвин 100MB/ ОРН20 MB.  Продолжить все равно?";
+
+// One command's row: what it asks, whether it checks identity, its texts.
+struct ProtectedCommand {
+  bool asks_never_read;
+  std::string_view confirmation;
+  bool checks_identity;
+  std::string_view start_text;       // shown on the panel before the unlock, or ""
+  std::string_view protection_text;  // set on the panel before the lock, or ""
+  std::string_view success_text;
+};
+
+inline constexpr ProtectedCommand kExchangeParamsCommand{
+    false, "Данные конфигурации будут переписаны?.", true, "Идет запись параметров обмена",
+    "Идет запись защиты от записи параметров", "Запись параметров обмена модуля успешно осуществлена."};
+inline constexpr ProtectedCommand kSensorSettingsCommand{
+    true, "Данные канала будут переписаны.", true, "", "Идет запись защиты от записи параметров",
+    "Запись параметров датчика успешно осуществлена."};
+inline constexpr ProtectedCommand kUserTrimsCommand{
+    true, "Данные сдвига шкалы, нуля и подстройки будут переписаны.", true, "",
+    "Запись защиты от записи параметров", "Запись параметров датчика успешно осуществлена."};
+inline constexpr ProtectedCommand kDeviceGapCommand{
+    false, "Временной зазор между байтами будет изменен?", true, "", "",
+    "Запись дополнительного временного зазора между байтами успешно осуществлена."};
+
+// The steps of a command that differ from one command to the next.
+struct ProtectedSteps {
+  // Copies the inputs into the image; false after an input error (already reported).
+  std::function<bool()> inputs;
+  std::function<ExchangeResult()> writes;
+  // Runs after the writes, just before the lock.
+  std::function<void()> before_lock;
+};
+
+// Where a command ended.
+enum class WriteStep : uint8_t {
+  Done,       // written and locked, success shown
+  Answered,   // the user answered No
+  Inputs,     // an input error, or the INIT read of the exchange write failed
+  Unlock,     // the unlock failed: nothing written, the device may be half unlocked
+  Writes,     // a write failed: the device stays unlocked
+};
+
+struct WriteOutcome {
+  WriteStep step = WriteStep::Done;
+  ExchangeResult result;  // of the failed transaction, or of the lock after success
+  bool ok() const { return step == WriteStep::Done; }
+};
+
+// What every protected write works with. settings_never_read is 1 until the
+// sensor settings are read; the question about it is asked at most once.
+struct ProtectedWriteContext {
+  ModbusMaster& master;
+  Prompt& prompt;
+  Progress& panel;
+  uint16_t& settings_never_read;
+};
+
+// Runs one command. Failed transactions are reported through the prompt.
+WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
+                                 const ProtectedSteps& steps);
+
+// Asks the never-read question if the flag is set, clearing the flag first;
+// true when the command may go on.
+bool pass_never_read_question(Prompt& prompt, uint16_t& settings_never_read);
+
+// The exchange-parameters write. Reads the INIT flag first; when the device is
+// not in INIT state, switch_link moves the program's own link to the device's
+// new settings before the lock. Shows the INIT warning after the result.
+WriteOutcome write_exchange_params_protected(ProtectedWriteContext& c, const DeviceImage& image,
+                                             uint16_t& init_flag,
+                                             const std::function<void()>& switch_link);
+
+// The program's link after the device took new exchange parameters: its
+// ADR, RATE (19200 for an index outside 3..10) and PARITY; the port stays.
+void adopt_device_link(const DeviceImage& image, LinkParams& link);
+
+// The sensor-settings write: inputs copies the page and the user text.
+WriteOutcome write_sensor_settings_protected(ProtectedWriteContext& c, const DeviceImage& image,
+                                             const std::function<bool()>& inputs);
+// The user-trims write: inputs checks and copies the three trim fields.
+WriteOutcome write_user_trims_protected(ProtectedWriteContext& c, const DeviceImage& image,
+                                        const std::function<bool()>& inputs);
+WriteOutcome write_device_gap_protected(ProtectedWriteContext& c, const DeviceImage& image);
+
+// Copies the factory area into the working parameters (FSET = 1), without
+// an identity check. A write that needed a retry locks without a success text.
+WriteOutcome restore_factory_settings(ProtectedWriteContext& c);
+
+}  // namespace orn
