@@ -11,11 +11,6 @@ constexpr uint32_t kAfterVersionsMs = 100;
 constexpr const char* kReadingSensor = "Идет чтение настроек датчика";
 constexpr const char* kWritingSensor = "Идет запись параметров датчика";
 
-// Offset of a named register inside a transfer's block.
-constexpr size_t at(Transfer t, std::string_view reg) {
-  return static_cast<size_t>(reg_address(reg) - transfer(t).start);
-}
-
 // Reads one transfer and hands its words to store only when the read succeeded.
 template <Transfer T, typename Store>
 ExchangeResult read_block(ModbusMaster& master, Store store) {
@@ -47,11 +42,11 @@ class ShownPanel {
 ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image) {
   constexpr Transfer T = Transfer::ExchangeParamsRead;
   ExchangeResult r = read_block<T>(master, [&](const BlockWords<T>& w) {
-    image.adr = w[at(T, "ADR")];
-    image.rate = w[at(T, "RATE")];
-    image.parity = w[at(T, "PARITY")];
-    image.prot = w[at(T, "PROT")];
-    image.timer = w[at(T, "TIMER")];
+    image.adr = w[block_offset(T, "ADR")];
+    image.rate = w[block_offset(T, "RATE")];
+    image.parity = w[block_offset(T, "PARITY")];
+    image.prot = w[block_offset(T, "PROT")];
+    image.timer = w[block_offset(T, "TIMER")];
   });
   if (!r.ok()) return r;
   return read_block<Transfer::ReplyDelayRead>(master, [&](const auto& w) { image.dely = w[0]; });
@@ -60,23 +55,23 @@ ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image) {
 ExchangeResult read_factory_number_and_date(ModbusMaster& master, DeviceImage& image) {
   constexpr Transfer N = Transfer::FactoryNumber;
   ExchangeResult r = read_block<N>(master, [&](const BlockWords<N>& w) {
-    image.sn_hi = w[at(N, "SN_HI")];
-    image.sn_lo = w[at(N, "SN_LO")];
+    image.sn_hi = w[block_offset(N, "SN_HI")];
+    image.sn_lo = w[block_offset(N, "SN_LO")];
   });
   if (!r.ok()) return r;
   constexpr Transfer D = Transfer::Date;
   return read_block<D>(master, [&](const BlockWords<D>& w) {
-    image.day = w[at(D, "DAY")];
-    image.month = w[at(D, "MONTH")];
-    image.year = w[at(D, "YEAR")];
+    image.day = w[block_offset(D, "DAY")];
+    image.month = w[block_offset(D, "MONTH")];
+    image.year = w[block_offset(D, "YEAR")];
   });
 }
 
 ExchangeResult read_versions(ModbusMaster& master, DeviceImage& image) {
   constexpr Transfer T = Transfer::Versions;
   const ExchangeResult r = read_block<T>(master, [&](const BlockWords<T>& w) {
-    image.ver_hard = w[at(T, "VER_HARD")];
-    image.ver_soft = w[at(T, "VER_SOFT")];
+    image.ver_hard = w[block_offset(T, "VER_HARD")];
+    image.ver_soft = w[block_offset(T, "VER_SOFT")];
   });
   if (!r.ok()) return r;
   master.pump().wait(kAfterVersionsMs);

@@ -104,12 +104,10 @@ std::optional<double> scan_real(std::string_view text) {
 }
 
 bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& prompt) {
-  if (!parse_integer_field(in.model)) {
-    input_error(&prompt, kModelError);
+  if (!take_integer(in.model, image.model, &prompt, kModelError)) {
     prompt.tell(kNoWrite, kNoWriteCaption, PromptIcon::Information);
     return false;
   }
-  image.model = *parse_integer_field(in.model);
   if (!take_integer(in.sn_lo, image.sn_lo, &prompt, kFactoryNumberError)) return false;
   if (!take_integer(in.sn_hi, image.sn_hi, &prompt, kFactoryNumberError)) return false;
   take_index(in.day_item, image.day, 1);

@@ -233,4 +233,9 @@ static_assert(std::size(kTransfers) == static_cast<size_t>(Transfer::DigitsWrite
 
 constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_cast<size_t>(t)]; }
 
+// Offset of a named register inside a transfer's block.
+constexpr size_t block_offset(Transfer t, std::string_view reg) {
+  return static_cast<size_t>(reg_address(reg) - transfer(t).start);
+}
+
 }  // namespace orn

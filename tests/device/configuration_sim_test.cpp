@@ -107,6 +107,23 @@ TEST_F(ConfigurationTest, IdentityMismatchAsksAndYesGoesOn) {
   EXPECT_EQ(device().read_register(reg_address("TimeGapDev"), 0), 25);
 }
 
+TEST_F(ConfigurationTest, DeviceGapAndUserTrimsReachTheDeviceAndComeBack) {
+  image.time_gap_dev = 10;
+  ASSERT_TRUE(write_device_gap_protected(context, image).ok());
+  DeviceImage back;
+  ASSERT_TRUE(read_device_gap(master, back).ok());
+  EXPECT_EQ(back.time_gap_dev, 10);
+
+  image.shift_usr = 0.25f;
+  image.shift_scale = -1.5f;
+  image.diap_usr = 1.01f;
+  ASSERT_TRUE(write_user_trims_protected(context, image, [] { return true; }).ok());
+  EXPECT_EQ(device().stored_float(reg_address("shift_usr")), 0.25f);
+  EXPECT_EQ(device().stored_float(reg_address("shift_scale")), -1.5f);
+  EXPECT_EQ(device().stored_float(reg_address("diap_usr")), 1.01f);
+  EXPECT_FALSE(device().user_open());
+}
+
 TEST_F(ConfigurationTest, AFailedWriteLeavesTheDeviceUnlockedWithoutResult) {
   exchange.retry_mask = 0;
   ASSERT_TRUE(read_sensor_settings(master, image, panel).ok());
