@@ -3,6 +3,7 @@
 // settings files of a folder (read only) and the options, the output goes to
 // two streams. The seams let tests run it on a scripted port in virtual time.
 #include <csignal>
+#include <istream>
 #include <ostream>
 #include <string>
 
@@ -28,6 +29,9 @@ struct CliContext {
   // still printing the counters, and the exit status is 128 + the number.
   const volatile std::sig_atomic_t* stop = nullptr;
   bool err_is_terminal = false;  // progress may redraw one line of err
+  // Answers to the questions of protected writes; none reads as No to each.
+  std::istream* in = nullptr;
+  bool in_is_terminal = false;  // a person can answer; without --yes questions need one
 };
 
 // Runs the command of parsed options (not --help) and returns the exit status.

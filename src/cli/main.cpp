@@ -60,6 +60,6 @@ int main(int argc, char** argv) {
   StoppablePump pump;
   SystemClock clock;
   CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal,
-                     isatty(STDERR_FILENO) == 1};
+                     isatty(STDERR_FILENO) == 1, &std::cin, isatty(STDIN_FILENO) == 1};
   return run_cli(parsed.options, context);
 }
