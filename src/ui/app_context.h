@@ -4,6 +4,7 @@
 // One object per window, so a test builds a fresh one.
 #include <string>
 
+#include "device/device_image.h"
 #include "link/clock.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
@@ -42,12 +43,16 @@ struct AppContext {
   LinkParams link;
   ExchangeSettings exchange;
   RateTimeouts timeouts;
-  DevDatDevice device;
   PortMap ports;
   PortConnection connection;
   ModbusMaster master;
 
-  MeasuredValue record;
+  // The device image; dev.dat's device values (reply delay, device gap) live here.
+  DeviceImage image;
+  // 1 until the sensor settings are read; the question about it is asked once.
+  uint16_t settings_never_read = 1;
+
+  MeasuredValue record;  // its INIT flag is the window's one INIT flag
   MeasureFeed measured;  // told after every read of a measurement block
   PollCounters counters;
   MeasureLogSettings log;
