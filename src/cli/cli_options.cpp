@@ -226,6 +226,20 @@ std::string parse_search(ArgReader& r, CliOptions& o) {
   return "";
 }
 
+std::string parse_profile(ArgReader& r, CliOptions& o) {
+  if (r.done()) return "после profile ожидается save или write";
+  const std::string verb = r.next().name;
+  if (verb != "save" && verb != "write") return "после profile ожидается save или write, а не " + quoted(verb);
+  o.command = verb == "save" ? CliCommand::ProfileSave : CliCommand::ProfileWrite;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--yes" && !a.value && o.command == CliCommand::ProfileWrite) o.yes = true;
+    else if (o.profile_file.empty() && a.name.rfind("-", 0) != 0) o.profile_file = a.name;
+    else return unknown(a.value ? a.name + "=" + *a.value : a.name);
+  }
+  return o.profile_file.empty() ? "не указан файл профиля" : "";
+}
+
 std::string parse_command(const std::vector<std::string>& words, CliOptions& o) {
   if (words.empty()) return "не указана команда";
   ArgReader r(words);
@@ -247,6 +261,7 @@ std::string parse_command(const std::vector<std::string>& words, CliOptions& o) 
     o.command = CliCommand::Search;
     return parse_search(r, o);
   }
+  if (command == "profile") return parse_profile(r, o);
   return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
 }
 
@@ -313,6 +328,14 @@ std::string cli_usage() {
                                     --timeout: сколько мс ждать начала ответа
                                     (плюс время передачи ответа на проверяемой
                                     скорости) вместо тайм-аутов to.dat
+  profile save ФАЙЛ                 прочитать настройки прибора (параметры обмена,
+                                    настройки датчика) в профиль, который
+                                    открывает окно программы
+  profile write [--yes] ФАЙЛ        записать в прибор настройки датчика,
+                                    пользовательские подстройки и параметры
+                                    обмена из профиля, с теми же вопросами и
+                                    защитой записи, что и в окне; без --yes
+                                    вопросы задаются на терминале
 
 Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
 есть, иначе значения по умолчанию; файлы настроек только читаются):

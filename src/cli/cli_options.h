@@ -19,6 +19,8 @@ enum class CliCommand {
   RegsRead,   // Read Holding Registers
   RegsWrite,  // Write Multiple Registers
   Search,     // bus search
+  ProfileSave,   // the device's settings into a profile
+  ProfileWrite,  // a profile's settings into the device
 };
 
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
@@ -42,6 +44,8 @@ struct CliOptions {
   SearchSelection search;                          // search: --rates, --parities, --from, --to
   std::optional<uint16_t> probe_timeout;           // search --timeout MS
   bool json = false;                               // search --json
+  std::string profile_file;                        // profile save/write FILE
+  bool yes = false;                                // profile write --yes: every question answered yes
 };
 
 struct CliParse {

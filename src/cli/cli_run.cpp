@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_profile.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
 #include "device/register_map.h"
@@ -111,9 +112,12 @@ int regs_write(const CliOptions& o, ModbusMaster& master, CliContext& c) {
 }  // namespace
 
 int run_cli(const CliOptions& o, CliContext& c) {
-  const Link link = link_for(o, c);
+  Link link = link_for(o, c);
   // The search opens and reopens the port itself, at every probe.
   if (o.command == CliCommand::Search) return run_search(o, c, link.params, link.exchange, link.timeouts, link.path);
+  if (o.command == CliCommand::ProfileWrite) {
+    if (const int refused = refuse_profile_write(o, c)) return refused;
+  }
   if (link.path.empty() ||
       !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
     c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
@@ -133,6 +137,8 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
+    case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, link.path); break;
     case CliCommand::Search:
     case CliCommand::None: break;
   }

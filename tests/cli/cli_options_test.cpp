@@ -99,6 +99,19 @@ TEST(CliOptions, AcceptedCommandLines) {
          using Map = std::vector<std::pair<uint16_t, std::string>>;
          EXPECT_EQ(o.port_maps, (Map{{200, "/dev/pts/3"}, {7, "/dev/x=y"}}));
        }},
+      {"profile save a.prf",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.command, CliCommand::ProfileSave);
+         EXPECT_EQ(o.profile_file, "a.prf");
+       }},
+      {"profile write --yes /p/b.prf --address 3",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.command, CliCommand::ProfileWrite);
+         EXPECT_EQ(o.profile_file, "/p/b.prf");
+         EXPECT_TRUE(o.yes);
+         EXPECT_EQ(o.address, 3);
+       }},
+      {"profile write b.prf", [](const CliOptions& o) { EXPECT_FALSE(o.yes); }},
       {"--help", [](const CliOptions& o) { EXPECT_TRUE(o.help); }},
       {"regs frobnicate -h", [](const CliOptions& o) { EXPECT_TRUE(o.help); }},
   };
@@ -150,6 +163,11 @@ TEST(CliOptions, RefusedCommandLines) {
       {"regs write 0x0100 65536", "регистра \"65536\""},
       {"regs write 0x0100 -1", "регистра \"-1\""},
       {"regs write 0xFFFF 1 2", "0xFFFF"},
+      {"profile", "save или write"},
+      {"profile load a.prf", "save или write, а не \"load\""},
+      {"profile save", "не указан файл профиля"},
+      {"profile save --yes a.prf", "неизвестный параметр \"--yes\""},
+      {"profile write a.prf b.prf", "лишний аргумент \"b.prf\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -168,7 +186,7 @@ TEST(CliOptions, UsageDocumentsEveryCommandAndOption) {
   const std::string usage = cli_usage();
   for (const char* word : {"read", "--latched", "--constant", "latch", "poll", "--count", "regs read",
                            "regs write", "--device", "--port ", "--port-map", "--rate", "--parity",
-                           "--address", "--attempts", "--trace", "--help"}) {
+                           "--address", "--attempts", "--trace", "--help", "profile save", "profile write [--yes]"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }
 }

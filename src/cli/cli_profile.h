@@ -1,0 +1,31 @@
+#pragma once
+// orn20mb-cli profile save FILE / profile write [--yes] FILE: a transmitter's
+// configuration read into a profile the window loads, and a profile's
+// exchange and sensor settings and user trims written to a transmitter with
+// the window's protected writes (one configuration cloned onto many).
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "link/link_params.h"
+#include "link/modbus_master.h"
+
+namespace orn {
+
+// Reads the exchange page, the sensor settings and the user trims into the
+// profile at path; keys the device does not hold keep what the file has
+// (the new-file values when it does not exist yet).
+int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& context);
+
+// Before the port is opened: a profile write needs its file and someone (or
+// --yes) to answer its questions. Returns the exit status that refuses it,
+// or 0 when it may go on.
+int refuse_profile_write(const CliOptions& options, CliContext& context);
+
+// Writes the sensor settings, the user trims and last the exchange
+// parameters of the profile at path (read, never written). When the device
+// takes new link settings, link and the port at port_path follow it.
+int run_profile_write(const CliOptions& options, ModbusMaster& master, CliContext& context, LinkParams& link,
+                      const std::string& port_path);
+
+}  // namespace orn
