@@ -19,6 +19,7 @@
 #include "measure/polling.h"
 #include "search/search_selection.h"
 #include "settings/dev_dat.h"
+#include "settings/profile.h"
 
 namespace orn {
 
@@ -57,6 +58,7 @@ struct AppContext {
   PollCounters counters;
   MeasureLogSettings log;
   SearchSelection searchSelection = first_run_search_selection();
+  ProfileKept profile;  // what recent.prf and the other profiles hold beside the image
 
   bool polling = false;   // cyclic polling is on
   bool updating = false;  // the window itself is filling controls: change handlers do nothing

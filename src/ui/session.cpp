@@ -13,10 +13,13 @@
 #include <cstdio>
 
 #include "link/link_line.h"
+#include "link/scoped_flag.h"
 #include "settings/port_map.h"
 #include "settings/to_dat.h"
 #include "ui/main_window.h"
+#include "ui/edit_marks.h"
 #include "ui/page_fill.h"
+#include "ui/page_inputs.h"
 
 namespace orn {
 
@@ -27,6 +30,7 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       measure(window, context),
       linkStrip(window, context, measure),
       search(window, context, linkStrip),
+      profiles(window, *this),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
@@ -64,8 +68,12 @@ void Session::FormCreate() {
   reportFileError(load_to_dat(c.folder, c.timeouts));
   c.ports = PortMap(read_port_map(c.folder));
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
+  // The last profile: the page it names, the log switches, the search
+  // selection and the catalogue.
+  profiles.loadProfile(profiles.recentPath());
   c.updating = false;
 
+  profiles.fillCatalogueLists();
   search.clearSearchState();
   search.enableSearchControls(true);
 
@@ -86,8 +94,14 @@ void Session::FormCreate() {
   c.counters = PollCounters{};
   measure.showCounters();
   c.settings_never_read = 1;
+  c.image.adr = c.link.address;
+  {
+    ScopedFlag guard(c.updating);
+    w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.image.adr));
+  }
   w_.measure.CheckBox29->setChecked(false);
   showSensorPage(w_.sensor, c.image, c.updating);
+  showConstructionText();
 
   // The polling tick runs for the whole life of the window; it works only while polling is on.
   w_.Timer4->start();
@@ -135,10 +149,21 @@ void Session::FormClose() {
   search.abandon();
   c.connection.close();
   linkStrip.takeLink();
-  search.takeSearchSelection();
+  // With the messages of every take of page 2; an input in error keeps the value held.
+  takeExchangeInputs(w_.exchange, c.image, c.prompt);
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
   reportFileError(save_dev_dat(c.folder, c.link, c.exchange, DevDatDevice{c.image.dely, c.image.time_gap_dev}));
+  takeSensorInputs(w_.sensor, c.image, nullptr);
+  search.takeSearchSelection();
+  c.profile.konstr_txt = w_.sensor.Edit22->text().toStdString();
+  profiles.saveProfile(profiles.recentPath());
+}
+
+void Session::showConstructionText() {
+  ScopedFlag guard(context.updating);
+  w_.sensor.Edit22->setText(QString::fromStdString(context.profile.konstr_txt));
+  markShown(w_.sensor.Edit22);
 }
 
 void Session::showGaps() {

@@ -13,6 +13,7 @@
 #include "ui/closing_prompt.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
+#include "ui/profile_handlers.h"
 #include "ui/search_handlers.h"
 #include "ui/trend_window.h"
 
@@ -42,17 +43,21 @@ class Session final : public QObject {
 
   void showGaps();
   void takeGaps();
+  // Edit22 shows the construction-type name held in memory.
+  void showConstructionText();
 
   AppContext context;
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
   SearchHandlers search;
+  ProfileHandlers profiles;
   TrendWindow* trend;  // owned by the main window, opened from its menu
 
- private:
   // Settings files that cannot be written are reported as the window's error
   // (on stderr once the window is closing).
   void reportFileError(const std::optional<std::string>& error);
+
+ private:
   // A gap field: its text as a whole number (0 when it is none), written back.
   static uint16_t takeGap(QComboBox* field);
 

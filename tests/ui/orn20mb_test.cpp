@@ -14,8 +14,12 @@ struct Run {
   QString stderrText;
 };
 
+// Each run starts in a folder of its own: the program keeps its last page and
+// switches in recent.prf there, and a run must not inherit those of another.
 Run runProgram(const QStringList& arguments, const QString& scale = "1") {
+  QTemporaryDir folder;
   QProcess process;
+  process.setWorkingDirectory(folder.path());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.insert("QT_SCALE_FACTOR", scale);

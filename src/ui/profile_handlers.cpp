@@ -1,0 +1,111 @@
+#include "ui/profile_handlers.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTabWidget>
+
+#include "link/scoped_flag.h"
+#include "settings/ini_file.h"
+#include "ui/main_window.h"
+#include "ui/page_fill.h"
+#include "ui/page_inputs.h"
+#include "ui/session.h"
+
+namespace orn {
+namespace {
+
+// The filter "профиль настроек модуля|*.prf|все файлы|*.*" in Qt's spelling.
+const QString kProfileFilterName = "профиль настроек модуля (*.prf)";
+const QString kDialogFilter = kProfileFilterName + ";;все файлы (*.*)";
+
+void fillList(QComboBox* box, const std::vector<std::string>& entries, uint16_t chosen) {
+  box->clear();
+  for (const std::string& e : entries) box->addItem(QString::fromStdString(e));
+  box->setCurrentIndex(chosen < entries.size() ? chosen : -1);
+}
+
+}  // namespace
+
+ProfileHandlers::ProfileHandlers(MainWindow& window, Session& session)
+    : w_(window), s_(session), c_(session.context) {
+  chooseFile = [this](bool save) { return runDialog(save); };
+  connect(w_.menu.N2, &QAction::triggered, this, &ProfileHandlers::N2Click);
+  connect(w_.menu.N3, &QAction::triggered, this, &ProfileHandlers::N3Click);
+}
+
+std::string ProfileHandlers::recentPath() const { return settings_path(c_.folder, kRecentProfileName); }
+
+ProfileTarget ProfileHandlers::target() { return {c_.image, c_.searchSelection, c_.log, c_.profile}; }
+
+std::optional<ProfileHandlers::Chosen> ProfileHandlers::runDialog(bool save) {
+  // No default suffix: the ".prf" rule of the save decides the name.
+  QFileDialog dialog(&w_, QString(), QString::fromStdString(c_.folder), kDialogFilter);
+  dialog.setObjectName(save ? "SaveDialog1" : "OpenDialog1");
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return Chosen{dialog.selectedFiles().front(), dialog.selectedNameFilter() == kProfileFilterName};
+}
+
+bool ProfileHandlers::loadProfile(const std::string& path) {
+  if (auto error = load_profile(path, target())) {
+    s_.reportFileError(error);
+    return false;
+  }
+  if (auto error = load_konstr_catalogue(c_.folder, catalogue)) {
+    s_.reportFileError(error);
+    return false;
+  }
+  // A real change of page runs the page-change handling.
+  const int page = c_.profile.page;
+  if (page != w_.TabbedNotebook1->currentIndex()) w_.TabbedNotebook1->setCurrentIndex(page);
+  return true;
+}
+
+bool ProfileHandlers::saveProfile(const std::string& path) {
+  c_.profile.page = w_.TabbedNotebook1->currentIndex();
+  if (auto error = save_profile(path, target())) {
+    s_.reportFileError(error);
+    return false;
+  }
+  return true;
+}
+
+void ProfileHandlers::fillCatalogueLists() {
+  ScopedFlag guard(c_.updating);
+  const SensorPage& p = w_.sensor;
+  const ProfileKept& k = c_.profile;
+  fillList(p.ComboBox14, catalogue.lists[KonstrTypes], k.konstr_line);
+  fillList(p.ComboBox15, catalogue.lists[KonstrPressures], k.konstr_pres);
+  fillList(p.ComboBox16, catalogue.lists[KonstrCases], k.konstr_case);
+  fillList(p.ComboBox24, catalogue.lists[KonstrUnits], k.konstr_unit);
+}
+
+void ProfileHandlers::N2Click() {
+  const auto chosen = chooseFile(false);
+  if (!chosen) return;
+  if (!loadProfile(chosen->path.toStdString())) return;
+  showExchangePage(w_.exchange, c_.image, c_.updating);
+  s_.showGaps();
+  showSensorPage(w_.sensor, c_.image, c_.updating);
+  ScopedFlag guard(c_.updating);
+  w_.sensor.Edit22->setText(QString::fromStdString(c_.profile.konstr_txt));
+  w_.sensor.Edit23->setText(QString::fromStdString(register_text(c_.image.user_text.data(), c_.image.user_text.size())));
+}
+
+void ProfileHandlers::N3Click() {
+  const auto chosen = chooseFile(true);
+  if (!chosen) return;
+  if (!takeExchangeInputs(w_.exchange, c_.image, c_.prompt)) return;
+  if (!takeSensorInputs(w_.sensor, c_.image, &c_.prompt)) return;
+  takeUserText(w_.sensor, c_.image);
+  const std::string path = chosen->path.toStdString();
+  const std::string name = profile_save_name(path, chosen->profileFilter, QFileInfo::exists(chosen->path));
+  s_.takeGaps();
+  saveProfile(name);
+}
+
+}  // namespace orn

@@ -1,0 +1,57 @@
+#pragma once
+// The "Файл" menu: a configuration profile loaded from or saved to a file
+// the user chooses, and recent.prf at start-up and shut-down, with the
+// construction-type catalogue and its four hidden lists.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "settings/konstr_catalogue.h"
+#include "settings/profile.h"
+#include "ui/app_context.h"
+
+namespace orn {
+
+class MainWindow;
+class Session;
+
+class ProfileHandlers final : public QObject {
+ public:
+  ProfileHandlers(MainWindow& window, Session& session);
+
+  void N2Click();  // load a profile from a chosen file
+  void N3Click();  // save a profile to a chosen file
+
+  // A profile into memory, then the catalogue and the polynomial file; the
+  // page it names is shown. False after a file error (reported).
+  bool loadProfile(const std::string& path);
+  // The profile from memory, then the polynomial file.
+  bool saveProfile(const std::string& path);
+  // The catalogue into ComboBox14, ComboBox15, ComboBox16 and ComboBox24
+  // with the profile's four choices.
+  void fillCatalogueLists();
+  std::string recentPath() const;
+
+  // What a file dialog gives: the path and whether the profile filter was chosen.
+  struct Chosen {
+    QString path;
+    bool profileFilter = true;
+  };
+  // The dialogs OpenDialog1 (save false) and SaveDialog1 (save true); none
+  // when the user cancels. Tests put their own answer here.
+  std::function<std::optional<Chosen>(bool save)> chooseFile;
+
+  KonstrCatalogue catalogue;
+
+ private:
+  ProfileTarget target();
+  std::optional<Chosen> runDialog(bool save);
+
+  MainWindow& w_;
+  Session& s_;
+  AppContext& c_;
+};
+
+}  // namespace orn
