@@ -11,9 +11,11 @@
 #include "link/port_names.h"
 #include "ui/app_context.h"
 #include "ui/closing_prompt.h"
+#include "ui/exchange_handlers.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
 #include "ui/search_handlers.h"
+#include "ui/sensor_handlers.h"
 #include "ui/trend_window.h"
 
 class QComboBox;
@@ -47,6 +49,8 @@ class Session final : public QObject {
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
   SearchHandlers search;
+  SensorHandlers sensor;
+  ExchangeHandlers exchange;
   TrendWindow* trend;  // owned by the main window, opened from its menu
 
  private:
