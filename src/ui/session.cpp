@@ -9,15 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <charconv>
 #include <cstdio>
 
+#include "device/input_checks.h"
 #include "link/link_line.h"
 #include "link/scoped_flag.h"
 #include "settings/port_map.h"
 #include "settings/to_dat.h"
-#include "ui/main_window.h"
 #include "ui/edit_marks.h"
+#include "ui/main_window.h"
 #include "ui/page_fill.h"
 #include "ui/page_inputs.h"
 
@@ -30,6 +30,8 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       measure(window, context),
       linkStrip(window, context, measure),
       search(window, context, linkStrip),
+      sensor(window, context, measure),
+      exchange(window, context, measure, linkStrip),
       profiles(window, *this),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
@@ -39,10 +41,6 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
   context.measured.listen([this](const MeasuredValue& record) { trend->onMeasured(record); });
-  for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
-    connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
-    if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });
-  }
 }
 
 void Session::reportFileError(const std::optional<std::string>& error) {
@@ -84,7 +82,6 @@ void Session::FormCreate() {
   c.connection.probe();
   linkStrip.fillPortList();
   linkStrip.reopenPort(false);
-  c.connection.startup_line_state();
 
   c.polling = false;
   w_.measure.Button18->setEnabled(true);
@@ -177,10 +174,7 @@ void Session::takeGaps() {
 }
 
 uint16_t Session::takeGap(QComboBox* field) {
-  const std::string text = field->currentText().trimmed().toStdString();
-  uint16_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) value = 0;
+  const uint16_t value = immediate_integer(field->currentText().toStdString());
   field->setEditText(QString::number(value));
   return value;
 }
