@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_calib.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
 #include "device/register_map.h"
@@ -133,6 +134,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::Calib: status = run_calib(o, master, c); break;
     case CliCommand::Search:
     case CliCommand::None: break;
   }
