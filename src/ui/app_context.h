@@ -4,6 +4,9 @@
 // One object per window, so a test builds a fresh one.
 #include <string>
 
+#include "calib/adjustment.h"
+#include "calib/coefficient_files.h"
+#include "device/device_image.h"
 #include "link/clock.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
@@ -46,6 +49,13 @@ struct AppContext {
   PortMap ports;
   PortConnection connection;
   ModbusMaster master;
+
+  DeviceImage image;  // every value read from the transmitter
+  // 1 until the sensor settings are first read; the question about it is asked once.
+  uint16_t settings_never_read = 1;
+  AdjustSettings adjust;  // samples and required values of the adjustments
+  PolySet poly{};         // poly_res.pol
+  CorrSet corr{};         // corr.txt
 
   MeasuredValue record;
   MeasureFeed measured;  // told after every read of a measurement block

@@ -26,10 +26,12 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       measure(window, context),
       linkStrip(window, context, measure),
       search(window, context, linkStrip),
+      calib(window, context, measure),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
+  w_.hooks.leaveAdjustment = [this] { calib.leaveAdjustment(); };
   w_.hooks.formClose = [this] { FormClose(); };
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
@@ -54,6 +56,10 @@ void Session::FormCreate() {
   AppContext& c = context;
   reportFileError(load_dev_dat(c.folder, c.link, c.exchange, c.device));
   reportFileError(load_to_dat(c.folder, c.timeouts));
+  // poly_res.pol is read here until the profile load reads it.
+  reportFileError(load_poly_res(c.folder, c.poly));
+  reportFileError(create_poly_template(c.folder));
+  reportFileError(load_corr(c.folder, c.corr));
   c.ports = PortMap(read_port_map(c.folder));
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
   c.updating = false;
@@ -129,6 +135,10 @@ void Session::FormClose() {
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
   reportFileError(save_dev_dat(c.folder, c.link, c.exchange, c.device));
+  reportFileError(save_corr(c.folder, c.corr));
+  // The trims are taken back before the profile is saved; poly_res.pol goes with it.
+  calib.takeTrimFields();
+  reportFileError(save_poly_res(c.folder, c.poly));
 }
 
 void Session::showGaps() {

@@ -10,6 +10,7 @@
 
 #include "link/port_names.h"
 #include "ui/app_context.h"
+#include "ui/calib_handlers.h"
 #include "ui/closing_prompt.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
@@ -47,6 +48,7 @@ class Session final : public QObject {
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
   SearchHandlers search;
+  CalibHandlers calib;
   TrendWindow* trend;  // owned by the main window, opened from its menu
 
  private:
