@@ -45,19 +45,19 @@ struct AppContext {
   LinkParams link;
   ExchangeSettings exchange;
   RateTimeouts timeouts;
-  DevDatDevice device;
   PortMap ports;
   PortConnection connection;
   ModbusMaster master;
 
-  DeviceImage image;  // every value read from the transmitter
-  // 1 until the sensor settings are first read; the question about it is asked once.
+  // The device image; dev.dat's device values (reply delay, device gap) live here.
+  DeviceImage image;
+  // 1 until the sensor settings are read; the question about it is asked once.
   uint16_t settings_never_read = 1;
   AdjustSettings adjust;  // samples and required values of the adjustments
   PolySet poly{};         // poly_res.pol
   CorrSet corr{};         // corr.txt
 
-  MeasuredValue record;
+  MeasuredValue record;  // its INIT flag is the window's one INIT flag
   MeasureFeed measured;  // told after every read of a measurement block
   PollCounters counters;
   MeasureLogSettings log;

@@ -8,8 +8,10 @@
 #include <QPushButton>
 
 #include "ui/line_free.h"
+#include "ui/edit_marks.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
+#include "ui/page_fill.h"
 #include "ui/status_colour.h"
 
 namespace orn {
@@ -17,11 +19,11 @@ namespace {
 
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kLime(0x00, 0xFF, 0x00);
-const QColor kAqua(0x00, 0xFF, 0xFF);
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// The panel's fields: white, or lime for a freshly computed value.
 void setBackground(QWidget* input, const QColor& colour) {
   QPalette palette = input->palette();
   palette.setColor(QPalette::Base, colour);
@@ -55,9 +57,6 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
   connect(a.Button51, &QPushButton::clicked, this, &CalibHandlers::Button51Click);
   connect(p.Button61, &QPushButton::clicked, this, &CalibHandlers::Button61Click);
   connect(p.Button60, &QPushButton::clicked, this, &CalibHandlers::Button60Click);
-  // A key typed into a trim field marks it as edited.
-  for (QLineEdit* edit : {p.Edit114, p.Edit115, p.Edit116})
-    connect(edit, &QLineEdit::textEdited, this, [edit] { setBackground(edit, kAqua); });
 }
 
 void CalibHandlers::run(std::function<void()> action) { whenLineFree(this, c_.master, std::move(action)); }
@@ -107,14 +106,14 @@ void CalibHandlers::Button61Click() {
     c_.updating = true;
     w_.sensor.ComboBox10->setCurrentIndex(c_.image.unit);
     c_.updating = false;
-    setBackground(w_.sensor.ComboBox10, kWhite);
-    setBackground(w_.sensor.ComboBox17, kWhite);
+    markShown(w_.sensor.ComboBox10);
+    markShown(w_.sensor.ComboBox17);
   });
 }
 
 void CalibHandlers::Button60Click() {
   run([this] {
-    for (QLineEdit* edit : {w_.sensor.Edit114, w_.sensor.Edit115, w_.sensor.Edit116}) setBackground(edit, kWhite);
+    for (QLineEdit* edit : {w_.sensor.Edit114, w_.sensor.Edit115, w_.sensor.Edit116}) markShown(edit);
     ProtectedWriteContext pc{c_.master, c_.prompt, progress_, c_.settings_never_read};
     const auto unit = static_cast<uint16_t>(std::max(0, w_.sensor.ComboBox10->currentIndex()));
     write_trim_fields(pc, c_.image, trimTexts(), unit);
@@ -129,7 +128,7 @@ void CalibHandlers::showTrims() {
   p.Edit116->setText(qs(v.fields.diap_usr));
   p.Label238->setText(qs(v.unit_caption));
   p.Label239->setText(qs(v.unit_caption));
-  for (QLineEdit* edit : {p.Edit114, p.Edit115, p.Edit116}) setBackground(edit, kWhite);
+  for (QLineEdit* edit : {p.Edit114, p.Edit115, p.Edit116}) markShown(edit);
 }
 
 TrimTexts CalibHandlers::trimTexts() const {
@@ -196,8 +195,8 @@ void CalibHandlers::lockPage(bool locked) {
 }
 
 void CalibHandlers::show_sensor_settings() {
-  if (showSensorSettings) showSensorSettings();
-  showTrims();
+  showSensorPage(w_.sensor, c_.image, c_.updating);
+  showSensorTexts(w_.sensor, c_.image, c_.updating);
 }
 
 }  // namespace orn

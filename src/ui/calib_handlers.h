@@ -42,8 +42,6 @@ class CalibHandlers final : public QObject, private AdjustmentView {
   TrimTexts trimTexts() const;
   const Adjustment& adjustment() const { return adjustment_; }
 
-  // Fills the settings page after the panel's closing read.
-  std::function<void()> showSensorSettings;
 
  private:
   // The panel as the adjustment sees it.

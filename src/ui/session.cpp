@@ -16,6 +16,7 @@
 #include "settings/port_map.h"
 #include "settings/to_dat.h"
 #include "ui/main_window.h"
+#include "ui/page_fill.h"
 
 namespace orn {
 
@@ -54,7 +55,14 @@ void Session::reportFileError(const std::optional<std::string>& error) {
 
 void Session::FormCreate() {
   AppContext& c = context;
-  reportFileError(load_dev_dat(c.folder, c.link, c.exchange, c.device));
+  DevDatDevice device;
+  reportFileError(load_dev_dat(c.folder, c.link, c.exchange, device));
+  c.image.dely = device.dely;
+  c.image.time_gap_dev = device.time_gap_dev;
+  // Until the device is read, page 2 offers the settings the program talks at.
+  c.image.adr = c.link.address;
+  c.image.rate = c.link.rate_index;
+  c.image.parity = c.link.parity;
   reportFileError(load_to_dat(c.folder, c.timeouts));
   // poly_res.pol is read here until the profile load reads it.
   reportFileError(load_poly_res(c.folder, c.poly));
@@ -67,7 +75,7 @@ void Session::FormCreate() {
   search.clearSearchState();
   search.enableSearchControls(true);
 
-  w_.exchange.ComboBox5->setCurrentIndex(address_item_for(c.link.address));
+  showExchangePage(w_.exchange, c.image, c.updating);
   linkStrip.showLink();
   showGaps();
 
@@ -83,7 +91,9 @@ void Session::FormCreate() {
 
   c.counters = PollCounters{};
   measure.showCounters();
+  c.settings_never_read = 1;
   w_.measure.CheckBox29->setChecked(false);
+  showSensorPage(w_.sensor, c.image, c.updating);
 
   // The polling tick runs for the whole life of the window; it works only while polling is on.
   w_.Timer4->start();
@@ -134,7 +144,7 @@ void Session::FormClose() {
   search.takeSearchSelection();
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
-  reportFileError(save_dev_dat(c.folder, c.link, c.exchange, c.device));
+  reportFileError(save_dev_dat(c.folder, c.link, c.exchange, DevDatDevice{c.image.dely, c.image.time_gap_dev}));
   reportFileError(save_corr(c.folder, c.corr));
   // The trims are taken back before the profile is saved; poly_res.pol goes with it.
   calib.takeTrimFields();
@@ -142,13 +152,13 @@ void Session::FormClose() {
 }
 
 void Session::showGaps() {
-  w_.exchange.ComboBox22->setEditText(QString::number(context.device.time_gap_dev));
+  w_.exchange.ComboBox22->setEditText(QString::number(context.image.time_gap_dev));
   w_.exchange.ComboBox23->setEditText(QString::number(context.exchange.time_gap_prg));
 }
 
 void Session::takeGaps() {
   context.exchange.time_gap_prg = takeGap(w_.exchange.ComboBox23);
-  context.device.time_gap_dev = takeGap(w_.exchange.ComboBox22);
+  context.image.time_gap_dev = takeGap(w_.exchange.ComboBox22);
 }
 
 uint16_t Session::takeGap(QComboBox* field) {

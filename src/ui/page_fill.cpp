@@ -1,0 +1,98 @@
+#include "ui/page_fill.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "device/settings_view.h"
+#include "link/scoped_flag.h"
+#include "ui/edit_marks.h"
+#include "ui/page_exchange.h"
+#include "ui/page_sensor.h"
+
+namespace orn {
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// A choice without an item for its value shows nothing chosen.
+void choose(QComboBox* box, int item) { box->setCurrentIndex(item); }
+
+}  // namespace
+
+QList<QWidget*> sensorPageInputs(const SensorPage& p) {
+  return {p.Edit6,      p.Edit7,      p.Edit20,     p.Edit21,     p.Edit22,     p.Edit23,
+          p.Edit81,     p.Edit82,     p.Edit83,     p.Edit84,     p.Edit85,     p.Edit114,
+          p.Edit115,    p.Edit116,    p.ComboBox10, p.ComboBox11, p.ComboBox17, p.CheckBox5,
+          p.CheckBox20, p.CheckBox21, p.CheckBox22, p.CheckBox23, p.CheckBox24, p.CheckBox26,
+          p.CheckBox30};
+}
+
+void showSensorPage(SensorPage& p, const DeviceImage& image, bool& updating) {
+  ScopedFlag guard(updating);
+  const SensorPageView v = sensor_page_view(image);
+  p.Edit6->setText(qs(v.range_min));
+  p.Edit7->setText(qs(v.range_max));
+  p.Edit20->setText(qs(v.constr_min));
+  p.Edit21->setText(qs(v.constr_max));
+  choose(p.ComboBox10, v.unit_item);
+  p.Label238->setText(qs(v.unit_caption));
+  p.Label239->setText(qs(v.unit_caption));
+  p.CheckBox5->setChecked(v.square_root);
+  p.CheckBox20->setChecked(v.zero_cutoff);
+  p.CheckBox21->setChecked(v.max_cutoff);
+  p.CheckBox22->setChecked(v.linearisation);
+  p.CheckBox23->setChecked(v.overrun_up);
+  p.CheckBox24->setChecked(v.overrun_down);
+  p.CheckBox26->setChecked(v.zero_by_reed);
+  p.CheckBox30->setChecked(v.factory_by_button);
+  choose(p.ComboBox11, v.settling_item);
+  choose(p.ComboBox17, v.digits_item);
+  p.Edit81->setText(qs(v.nul_cutoff));
+  p.Edit82->setText(qs(v.max_cutoff_pct));
+  p.Edit83->setText(qs(v.lin_cutoff));
+  p.Edit84->setText(qs(v.min_overload));
+  p.Edit85->setText(qs(v.max_overload));
+  p.Edit114->setText(qs(v.shift_scale));
+  p.Edit115->setText(qs(v.shift_usr));
+  p.Edit116->setText(qs(v.diap_usr));
+  for (QWidget* input : sensorPageInputs(p)) markShown(input);
+}
+
+void showSensorTexts(SensorPage& p, const DeviceImage& image, bool& updating) {
+  ScopedFlag guard(updating);
+  const SensorPageView v = sensor_page_view(image);
+  p.Edit23->setText(qs(v.user_text));
+  markShown(p.Edit23);
+  // The construction name and the sensor data are kept in the page's hidden holders.
+  p.Label103->setText(qs(v.constr_name));
+  p.Label107->setText(v.sensor_unit ? qs(*v.sensor_unit) : QString());
+  p.Label108->setText(qs(v.sensor_number));
+  p.Label109->setText(qs(v.accuracy_class));
+}
+
+void showExchangePage(ExchangePage& p, const DeviceImage& image, bool& updating) {
+  ScopedFlag guard(updating);
+  const ExchangePageView v = exchange_page_view(image);
+  choose(p.ComboBox4, v.rate_item);
+  choose(p.ComboBox5, v.address_item);
+  p.CheckBox3->setChecked(v.parity_on);
+  p.CheckBox4->setChecked(v.parity_even);
+  p.Edit1->setText(qs(v.sn_hi));
+  p.Edit2->setText(qs(v.sn_lo));
+  choose(p.ComboBox7, v.day_item);
+  choose(p.ComboBox8, v.month_item);
+  choose(p.ComboBox9, v.year_item);
+  p.Panel4->setText(p.ComboBox7->currentText());
+  p.Panel5->setText(p.ComboBox8->currentText());
+  p.Panel6->setText(p.ComboBox9->currentText());
+  p.Edit4->setText(qs(v.ver_soft));
+  p.Edit5->setText(qs(v.ver_hard));
+  p.Edit89->setText(qs(v.dely));
+  choose(p.ComboBox20, v.byte_order_item);
+  p.Edit3->setText(qs(v.model));
+  choose(p.ComboBox6, v.watchdog_item);
+}
+
+}  // namespace orn

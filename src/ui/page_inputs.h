@@ -1,0 +1,26 @@
+#pragma once
+// The inputs of the pages "Настройки датчика" and "Параметры обмена" taken
+// from their controls into the device image, with the checks and messages of
+// the core. Used by the page handlers, the profile save and the shut-down.
+#include "device/device_image.h"
+#include "device/input_checks.h"
+#include "link/prompt.h"
+
+namespace orn {
+
+struct ExchangePage;
+struct SensorPage;
+
+// What the controls of each page hold, as the core's plain input records.
+ExchangeInputs exchangeInputs(const ExchangePage& page);
+SensorInputs sensorInputs(const SensorPage& page);
+
+// Page 2 into the image; false after an input error (its messages shown).
+bool takeExchangeInputs(const ExchangePage& page, DeviceImage& image, Prompt& prompt);
+// Page 1 into the image; false after an input error. With prompt null the
+// same rules run without any message (the take at shut-down).
+bool takeSensorInputs(const SensorPage& page, DeviceImage& image, Prompt* prompt);
+// The user text Edit23 into the image, packed.
+void takeUserText(const SensorPage& page, DeviceImage& image);
+
+}  // namespace orn
