@@ -1,5 +1,6 @@
 // The adjustment panel and the user trim fields in the window, against the
 // simulated transmitter on an in-memory line.
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
