@@ -214,8 +214,38 @@ TEST_F(AdjustmentTest, InfiniteSpanIsNeverWritten) {
   EXPECT_FALSE(adjustment.write_span());
   EXPECT_TRUE(told("Данные подстройки не удается представить числом. Проверьте поле ввода."));
   EXPECT_EQ(port.sent.size(), frames);
+  // Typed beyond what a float holds: refused the same way.
+  view.fields.user_span = "1e39";
+  EXPECT_FALSE(adjustment.write_span());
+  EXPECT_EQ(port.sent.size(), frames);
   EXPECT_EQ(device_float("diap_usr"), 1.0f);
   EXPECT_TRUE(view.buttons);
+}
+
+// A silent unit read during the opening: reported, the panel stays open but
+// not active with its buttons enabled; its own read and its closing still work.
+TEST_F(AdjustmentTest, OpeningThatFailsHalfWay) {
+  start(100.0);
+  bool silenced = false;
+  pump.on_dispatch = [this, &silenced, chain = pump.on_dispatch] {
+    chain();
+    // Identity, the unlock's two writes, shift, shift_usr/shift_scale, diap and
+    // diap_usr were sent: the next transaction is the unit read.
+    if (port.sent.size() == 7 && !silenced) {
+      for (int i = 0; i < 2; ++i) line.faults().push({sim::FaultKind::Silence, 0});
+      silenced = true;
+    }
+  };
+  EXPECT_FALSE(adjustment.open());
+  EXPECT_TRUE(silenced);
+  EXPECT_TRUE(told("Ответа не было."));
+  EXPECT_FALSE(adjustment.active());
+  EXPECT_TRUE(view.panel);
+  EXPECT_TRUE(view.buttons);
+  EXPECT_EQ(adjustment.adjust_zero(), AdjustEnd::Failed);
+  EXPECT_TRUE(adjustment.read());
+  EXPECT_TRUE(adjustment.close());
+  EXPECT_FALSE(view.panel);
 }
 
 // Leaving the page clears the active flag; the running adjustment ends at
