@@ -99,7 +99,6 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
     c.err << "Невозможно открыть последовательный порт" << (path.empty() ? "" : " " + path) << "\n";
     return kCliExitFailure;
   }
-  connection.startup_line_state();
 
   ModbusMaster master(c.port, c.pump, c.clock, link, exchange, timeouts);
   MeasuredValue record;

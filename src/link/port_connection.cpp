@@ -48,9 +48,8 @@ void PortConnection::open(uint16_t port_number, uint16_t rate_index, uint16_t pa
   port_.set_timeouts(timeouts_);
   // Linux tty buffers have a fixed size, so there are no queue sizes to set.
   port_.purge();
-}
-
-void PortConnection::startup_line_state() {
+  // Linux raises both modem lines at every open; the transmitters' adapters
+  // want RTS off and DTR on.
   port_.set_rts(false);
   port_.set_dtr(true);
 }

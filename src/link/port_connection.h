@@ -1,7 +1,6 @@
 #pragma once
 // The life of the one serial port: which port numbers exist, opening one with
-// the link parameters and the open-time time-outs, the start-up modem lines,
-// closing.
+// the link parameters, the open-time time-outs and the modem lines, closing.
 #include <array>
 #include <cstdint>
 
@@ -26,14 +25,13 @@ class PortConnection {
 
   // Closes a held port, then opens port_number at the rate of rate_index with the
   // parity code (anything but 1 or 2 is none) and applies the open-time
-  // time-outs with read_constant_ms as the read total constant. On failure the
-  // port stays closed and, when report is set, the user is told.
+  // time-outs with read_constant_ms as the read total constant, then clears
+  // RTS and sets DTR. On failure the port stays closed and, when report is
+  // set, the user is told.
   void open(uint16_t port_number, uint16_t rate_index, uint16_t parity, uint16_t read_constant_ms,
             bool report);
   void close() { port_.close(); }
   bool is_open() const { return port_.is_open(); }
-  // After the first open at start-up: RTS off, then DTR on.
-  void startup_line_state();
 
   // The time-out record as the last open left it.
   const SerialTimeouts& timeouts() const { return timeouts_; }

@@ -36,7 +36,7 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
     : w_(window),
       c_(context),
       measure_(measure),
-      progress_(window.sensor.Panel12),
+      progress_(window.sensor.Panel12, &window),
       adjust_{context.master, context.prompt, progress_, context.settings_never_read, context.image,
               context.record, context.adjust, [this] { measure_.stopPolling(); }},
       adjustment_(adjust_, *this) {

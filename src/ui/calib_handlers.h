@@ -8,7 +8,7 @@
 #include "calib/adjustment.h"
 #include "calib/user_trims.h"
 #include "ui/app_context.h"
-#include "ui/label_progress.h"
+#include "ui/panel_progress.h"
 
 class QWidget;
 
@@ -62,7 +62,7 @@ class CalibHandlers final : public QObject, private AdjustmentView {
   MainWindow& w_;
   AppContext& c_;
   MeasureHandlers& measure_;
-  LabelProgress progress_;
+  PanelProgress progress_;
   AdjustmentContext adjust_;
   Adjustment adjustment_;
   std::vector<QWidget*> pageInputs_;

@@ -5,24 +5,24 @@
 #include <QWidget>
 
 namespace orn {
-namespace {
 
-// Edits and combo boxes paint their field with Base and Button; a check box
-// has no field, so its whole background shows the mark.
-void paint(QWidget* input, const QColor& colour) {
+void markEdited(QWidget* input) {
+  // Edits and combo boxes paint their field with Base and Button; a check box
+  // has no field, so its whole background shows the mark.
   QPalette palette = input->palette();
-  palette.setColor(QPalette::Base, colour);
-  palette.setColor(QPalette::Button, colour);
-  palette.setColor(QPalette::Window, colour);
+  palette.setColor(QPalette::Base, kEditedColour);
+  palette.setColor(QPalette::Button, kEditedColour);
+  palette.setColor(QPalette::Window, kEditedColour);
   input->setPalette(palette);
   input->setAutoFillBackground(qobject_cast<QCheckBox*>(input) != nullptr);
 }
 
-}  // namespace
+void markShown(QWidget* input) {
+  // The window's own palette: white fields, check boxes on the page's background.
+  input->setPalette(QPalette());
+  input->setAutoFillBackground(false);
+}
 
-void markEdited(QWidget* input) { paint(input, kEditedColour); }
-void markShown(QWidget* input) { paint(input, kShownColour); }
-
-QColor markOf(const QWidget* input) { return input->palette().color(QPalette::Base); }
+bool isMarkedEdited(const QWidget* input) { return input->palette().color(QPalette::Base) == kEditedColour; }
 
 }  // namespace orn

@@ -1,5 +1,6 @@
 // orn20mb: the service window for the pressure transmitters.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
@@ -26,20 +27,29 @@ void printLine(const QString& text) {
   std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
+int printHelp(const QString& text) {
+  std::fprintf(stdout, "%s", text.toLocal8Bit().constData());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // --help needs no display: it is answered before the application connects to one.
+  {
+    const QCoreApplication plain(argc, argv);
+    if (const orn::OptionsResult early = orn::parseOptions(QCoreApplication::arguments()); early.help)
+      return printHelp(early.helpText);
+  }
+
   QApplication app(argc, argv);
   // Installed first, so that a stop signal from now on ends the window through its shut-down.
   orn::StopSignals stopSignals;
   QApplication::setApplicationName("orn20mb");
-  QApplication::setApplicationDisplayName("ОРН20 MB");
 
+  // Usage errors are judged once Qt has taken its own options (-platform, -display).
   const orn::OptionsResult parsed = orn::parseOptions(QApplication::arguments());
-  if (parsed.help) {
-    std::fprintf(stdout, "%s", parsed.helpText.toLocal8Bit().constData());
-    return 0;
-  }
+  if (parsed.help) return printHelp(parsed.helpText);
   if (!parsed.error.isEmpty()) {
     printLine(parsed.error);
     return kUsageError;

@@ -6,13 +6,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <charconv>
 #include <cstdio>
 
-#include "link/link_line.h"
+#include "device/input_checks.h"
 #include "settings/port_map.h"
 #include "settings/to_dat.h"
 #include "ui/main_window.h"
@@ -27,6 +25,8 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       measure(window, context),
       linkStrip(window, context, measure),
       search(window, context, linkStrip),
+      sensor(window, context, measure),
+      exchange(window, context, measure, linkStrip),
       calib(window, context, measure),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
@@ -37,10 +37,6 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
   context.measured.listen([this](const MeasuredValue& record) { trend->onMeasured(record); });
-  for (QComboBox* field : {w_.exchange.ComboBox22, w_.exchange.ComboBox23}) {
-    connect(field, &QComboBox::activated, this, [this] { takeGaps(); });
-    if (field->lineEdit()) connect(field->lineEdit(), &QLineEdit::editingFinished, this, [this] { takeGaps(); });
-  }
 }
 
 void Session::reportFileError(const std::optional<std::string>& error) {
@@ -82,7 +78,6 @@ void Session::FormCreate() {
   c.connection.probe();
   linkStrip.fillPortList();
   linkStrip.reopenPort(false);
-  c.connection.startup_line_state();
 
   c.polling = false;
   w_.measure.Button18->setEnabled(true);
@@ -162,10 +157,7 @@ void Session::takeGaps() {
 }
 
 uint16_t Session::takeGap(QComboBox* field) {
-  const std::string text = field->currentText().trimmed().toStdString();
-  uint16_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) value = 0;
+  const uint16_t value = immediate_integer(field->currentText().toStdString());
   field->setEditText(QString::number(value));
   return value;
 }

@@ -12,9 +12,11 @@
 #include "ui/app_context.h"
 #include "ui/calib_handlers.h"
 #include "ui/closing_prompt.h"
+#include "ui/exchange_handlers.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/measure_handlers.h"
 #include "ui/search_handlers.h"
+#include "ui/sensor_handlers.h"
 #include "ui/trend_window.h"
 
 class QComboBox;
@@ -48,6 +50,8 @@ class Session final : public QObject {
   MeasureHandlers measure;
   LinkStripHandlers linkStrip;
   SearchHandlers search;
+  SensorHandlers sensor;
+  ExchangeHandlers exchange;
   CalibHandlers calib;
   TrendWindow* trend;  // owned by the main window, opened from its menu
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -119,13 +118,15 @@ TEST_F(PortConnectionTest, FailedOpenIsToldOnlyWhenAskedFor) {
   }
 }
 
-TEST_F(PortConnectionTest, OpenClosesFirstThenConfiguresAndPurges) {
+// Linux raises RTS and DTR at every open, so every open puts them back.
+TEST_F(PortConnectionTest, OpenClosesFirstThenConfiguresPurgesAndSetsTheModemLines) {
   port.present = {"/dev/ttyUSB0"};
   conn.open(33, 6, 2, 1500, true);
   conn.open(33, 6, 2, 1500, true);  // same parameters: still closed and reopened
   EXPECT_TRUE(conn.is_open());
   EXPECT_TRUE(prompt.records.empty());
-  const std::vector<std::string> once = {"close", "open /dev/ttyUSB0 9600 2", "timeouts", "purge"};
+  const std::vector<std::string> once = {"close", "open /dev/ttyUSB0 9600 2", "timeouts", "purge",
+                                          "rts off", "dtr on"};
   std::vector<std::string> twice = once;
   twice.insert(twice.end(), once.begin(), once.end());
   EXPECT_EQ(port.calls, twice);
@@ -178,19 +179,16 @@ TEST_F(PortConnectionTest, RateIndexOutsideTheTableOpensAt19200AndKeepsTheLastTi
 
   conn.open(1, 4, 0, 500, true);
   conn.open(1, 0, 0, 900, true);
-  EXPECT_EQ(port.calls.back(), "purge");
+  EXPECT_EQ(port.calls.back(), "dtr on");
   EXPECT_EQ(port.timeouts.read_interval, 96u);
   EXPECT_EQ(port.timeouts.read_multiplier, 96u);
   EXPECT_EQ(port.timeouts.read_constant, 900u);
   EXPECT_EQ(conn.timeouts().read_interval, 96u);
 }
 
-TEST_F(PortConnectionTest, StartupLineStateClearsRtsThenSetsDtr) {
-  port.present = {"/dev/ttyS0"};
+TEST_F(PortConnectionTest, AFailedOpenLeavesTheModemLinesAlone) {
   conn.open(1, 7, 0, 2000, false);
-  port.calls.clear();
-  conn.startup_line_state();
-  EXPECT_EQ(port.calls, (std::vector<std::string>{"rts off", "dtr on"}));
+  EXPECT_EQ(port.calls, (std::vector<std::string>{"close", "open /dev/ttyS0 19200 0"}));
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ class GatewayToSimulator : public ::testing::Test {
 TEST_F(GatewayToSimulator, ReadsAndWritesThroughAMappedPortNumber) {
   connection.open(200, 7, kParityNone, 2000, true);
   ASSERT_TRUE(connection.is_open()) << (prompt.records.empty() ? "" : prompt.records[0].text);
-  connection.startup_line_state();  // no modem lines on a socket: harmless
 
   uint16_t identity[3] = {};
   ExchangeResult r = master.read(0x0480, 3, identity);

@@ -1,5 +1,6 @@
 // The Qt versions of the pump and prompt seams.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryFile>
@@ -78,6 +79,7 @@ class QtSeamsTest : public QObject {
   void dispatchRunsPendingEvents();
   void waitProcessesEvents();
   void nestedWaitEndsBothWaits();
+  void waitNeverEndsEarly();
   void askReturnsTheButtonPressed_data();
   void askReturnsTheButtonPressed();
   void tellShowsOneOkButton();
@@ -120,6 +122,18 @@ void QtSeamsTest::nestedWaitEndsBothWaits() {
   QCOMPARE(innerDone, 1);
   QCOMPARE(sentinel, 0);  // the outer wait did not run its own 60 s
   QVERIFY(!pump.timer().isActive());
+}
+
+void QtSeamsTest::waitNeverEndsEarly() {
+  // A coarse timer may tick up to 5 % before its time; the pause before a
+  // repeated attempt runs its full length every time.
+  orn::QtPump pump;
+  for (int i = 0; i < 5; ++i) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    pump.wait(200);
+    QVERIFY2(elapsed.nsecsElapsed() >= 200'000'000, qPrintable(QString::number(elapsed.nsecsElapsed())));
+  }
 }
 
 void QtSeamsTest::askReturnsTheButtonPressed_data() {

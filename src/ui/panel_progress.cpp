@@ -1,0 +1,38 @@
+#include "ui/panel_progress.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QWidget>
+
+namespace orn {
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+}  // namespace
+
+void PanelProgress::show(std::string_view text) {
+  panel_->setText(qs(text));
+  panel_->show();
+  repaintNow();
+}
+
+void PanelProgress::set_text(std::string_view text) {
+  panel_->setText(qs(text));
+  repaintNow();
+}
+
+void PanelProgress::hide() {
+  panel_->hide();
+  repaintNow();
+}
+
+void PanelProgress::repaintNow() {
+  if (!window_->isVisible()) return;
+  // The panel's appearance changes the page's layout; settle it before painting.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  window_->repaint();
+}
+
+}  // namespace orn

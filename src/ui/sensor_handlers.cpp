@@ -1,0 +1,122 @@
+#include "ui/sensor_handlers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "device/group_transfers.h"
+#include "device/settings_view.h"
+#include "link/failure_report.h"
+#include "ui/edit_marks.h"
+#include "ui/key_filters.h"
+#include "ui/line_free.h"
+#include "ui/main_window.h"
+#include "ui/measure_handlers.h"
+#include "ui/page_fill.h"
+#include "ui/page_inputs.h"
+
+namespace orn {
+
+SensorHandlers::SensorHandlers(MainWindow& window, AppContext& context, MeasureHandlers& measure)
+    : w_(window), c_(context), measure_(measure), panel_(window.sensor.Panel12, &window) {
+  SensorPage& p = w_.sensor;
+  connect(p.Button20, &QPushButton::clicked, this, &SensorHandlers::Button20Click);
+  connect(p.Button21, &QPushButton::clicked, this, &SensorHandlers::Button21Click);
+  connect(p.Button38, &QPushButton::clicked, this, &SensorHandlers::Button38Click);
+  connect(p.ComboBox10, &QComboBox::currentIndexChanged, this, [this] {
+    if (!c_.updating) ComboBox10Change();
+  });
+  markOnChange();
+
+  using Kind = KeyFilter::Kind;
+  auto* signedReal = new KeyFilter(Kind::SignedReal, this);
+  for (QLineEdit* f : {p.Edit6, p.Edit7, p.Edit20, p.Edit21}) signedReal->watch(f);
+  auto* percent = new KeyFilter(Kind::UnsignedReal, this);
+  for (QLineEdit* f : {p.Edit81, p.Edit82, p.Edit83, p.Edit84, p.Edit85}) percent->watch(f);
+  auto* point = new KeyFilter(Kind::PointOnly, this);
+  const AdjustmentPanel& a = p.adjust;
+  for (QLineEdit* f : {a.Edit90, a.Edit91, a.Edit92, a.Edit93, p.Edit114, p.Edit115, p.Edit116})
+    point->watch(f);
+  // Installed last, so it sees the key before the point filter takes it.
+  for (QLineEdit* f : {p.Edit114, p.Edit115, p.Edit116}) f->installEventFilter(this);
+  p.Edit23->setMaxLength(16);
+}
+
+void SensorHandlers::markOnChange() {
+  SensorPage& p = w_.sensor;
+  const AdjustmentPanel& a = p.adjust;
+  for (QLineEdit* f : {p.Edit6, p.Edit7, p.Edit20, p.Edit21, p.Edit22, p.Edit23, p.Edit81, p.Edit82,
+                       p.Edit83, p.Edit84, p.Edit85, a.Edit90, a.Edit91, a.Edit92, a.Edit93})
+    connect(f, &QLineEdit::textChanged, this, [this, f] {
+      if (!c_.updating) markEdited(f);
+    });
+  for (QComboBox* f : {p.ComboBox11, p.ComboBox17})
+    connect(f, &QComboBox::currentIndexChanged, this, [this, f] {
+      if (!c_.updating) markEdited(f);
+    });
+  for (QCheckBox* f : {p.CheckBox5, p.CheckBox20, p.CheckBox21, p.CheckBox22, p.CheckBox23, p.CheckBox24,
+                       p.CheckBox26, p.CheckBox30})
+    connect(f, &QCheckBox::clicked, this, [f] { markEdited(f); });
+}
+
+bool SensorHandlers::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) markEdited(static_cast<QWidget*>(watched));
+  return false;
+}
+
+ProtectedWriteContext SensorHandlers::writeContext() {
+  return {c_.master, c_.prompt, panel_, c_.settings_never_read};
+}
+
+void SensorHandlers::Button20Click() {
+  measure_.stopPolling();
+  whenLineFree(this, c_.master, [this] {
+    c_.settings_never_read = 0;
+    const ExchangeResult r = read_sensor_settings(c_.master, c_.image, panel_);
+    if (!r.ok()) {
+      report_exchange_failure(c_.prompt, r);
+      return;
+    }
+    showSensorPage(w_.sensor, c_.image, c_.updating);
+    showSensorTexts(w_.sensor, c_.image, c_.updating);
+    c_.prompt.tell("Чтение параметров датчика успешно осуществлено.", kResultCaption, PromptIcon::Information);
+  });
+}
+
+void SensorHandlers::Button21Click() {
+  measure_.stopPolling();
+  for (QWidget* input : sensorPageInputs(w_.sensor)) markShown(input);
+  whenLineFree(this, c_.master, [this] {
+    ProtectedWriteContext context = writeContext();
+    write_sensor_settings_protected(context, c_.image, [this] {
+      if (!takeSensorInputs(w_.sensor, c_.image, &c_.prompt)) return false;
+      takeUserText(w_.sensor, c_.image);
+      return true;
+    });
+  });
+}
+
+void SensorHandlers::Button38Click() {
+  measure_.stopPolling();
+  whenLineFree(this, c_.master, [this] {
+    ProtectedWriteContext context = writeContext();
+    restore_factory_settings(context);
+  });
+}
+
+void SensorHandlers::ComboBox10Change() {
+  SensorPage& p = w_.sensor;
+  markEdited(p.ComboBox10);
+  p.Label238->setText(p.ComboBox10->currentText());
+  p.Label239->setText(p.ComboBox10->currentText());
+  const int unit = p.ComboBox10->currentIndex();
+  if (unit < 0) return;
+  c_.image.unit = static_cast<uint16_t>(unit);
+  p.Edit114->setText(QString::fromStdString(trim_in_unit(c_.image.shift_scale, c_.image)));
+  p.Edit115->setText(QString::fromStdString(trim_in_unit(c_.image.shift_usr, c_.image)));
+}
+
+}  // namespace orn
