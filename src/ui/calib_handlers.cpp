@@ -17,13 +17,12 @@
 namespace orn {
 namespace {
 
-const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kLime(0x00, 0xFF, 0x00);
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
-// The panel's fields: white, or lime for a freshly computed value.
+// A freshly computed value in a panel field.
 void setBackground(QWidget* input, const QColor& colour) {
   QPalette palette = input->palette();
   palette.setColor(QPalette::Base, colour);
@@ -167,7 +166,9 @@ PanelTexts CalibHandlers::field_texts() const {
 void CalibHandlers::set_colour(PanelField field, FieldColour colour) {
   const AdjustmentPanel& a = w_.sensor.adjust;
   QLineEdit* const edits[] = {a.Edit90, a.Edit93, a.Edit91, a.Edit92};
-  setBackground(edits[static_cast<size_t>(field)], colour == FieldColour::Lime ? kLime : kWhite);
+  QLineEdit* edit = edits[static_cast<size_t>(field)];
+  if (colour == FieldColour::Lime) setBackground(edit, kLime);
+  else markShown(edit);
 }
 
 void CalibHandlers::show_value(const ValueItem& value) {
