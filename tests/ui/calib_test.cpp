@@ -5,34 +5,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
-#include <memory>
 
 #include "device/register_map.h"
-#include "sim/sim_line.h"
-#include "sim/sim_serial_port.h"
-#include "support/fakes.h"
-#include "ui/main_window.h"
-#include "ui/session.h"
+#include "window_rig.h"
 
 namespace orn {
 namespace {
 
 constexpr const char* kNeverRead = "Данные настроек еще ни разу не считывались, продолжить?";
 
-struct Rig {
-  Rig() {
-    sim::TransmitterConfig config;
-    config.pressure.kpa = 100.0;
-    config.sensor_offset_kpa = 1.5;
-    line.add(config);
-    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
-    session->FormCreate();
-    window.Timer4->stop();
-  }
+// The window rig with the sensor 1.5 kPa off, so that a zero adjustment has work to do.
+struct CalibRig : Rig {
+  CalibRig() { line.device(0).config().sensor_offset_kpa = 1.5; }
   size_t asked(const std::string& text) const {
     size_t n = 0;
     for (const auto& r : prompt.records) n += r.question && r.text == text;
@@ -45,15 +32,6 @@ struct Rig {
   }
   float deviceFloat(std::string_view reg) { return line.device(0).stored_float(reg_address(reg)); }
   static QColor base(const QLineEdit* edit) { return edit->palette().color(QPalette::Base); }
-
-  QTemporaryDir dir;
-  MainWindow window;
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::ScriptedPrompt prompt;
-  test::FixedClock clock;
-  std::unique_ptr<Session> session;
 };
 
 }  // namespace
@@ -65,7 +43,7 @@ class CalibTest : public QObject {
   // Open the panel, compute a zero, write it, close: the device then reads
   // the target, and the trim fields show the new user zero.
   void zeroAdjustmentFromOpenToClose() {
-    Rig rig;
+    CalibRig rig;
     const AdjustmentPanel& a = rig.window.sensor.adjust;
     rig.window.TabbedNotebook1->setCurrentIndex(MainWindow::SensorPageIndex);
 
@@ -90,13 +68,13 @@ class CalibTest : public QObject {
     a.Button46->click();
     QCOMPARE(a.status->text(), QString("Смещение рассчитано, его можно записать"));
     QCOMPARE(a.Edit90->text(), QString("-1.500000    "));
-    QCOMPARE(Rig::base(a.Edit90), QColor(0x00, 0xFF, 0x00));
+    QCOMPARE(CalibRig::base(a.Edit90), QColor(0x00, 0xFF, 0x00));
     QVERIFY(a.Button47->isEnabled());
 
     a.Button47->click();
     QVERIFY(rig.told("Запись смещения датчика успешно осуществлена."));
     QCOMPARE(rig.deviceFloat("shift_usr"), -1.5f);
-    QCOMPARE(Rig::base(a.Edit90), QColor(Qt::white));
+    QCOMPARE(CalibRig::base(a.Edit90), QColor(Qt::white));
 
     a.Button51->click();
     QVERIFY(a.Panel42->isHidden());
@@ -109,7 +87,7 @@ class CalibTest : public QObject {
   // Leaving the page while the samples are taken ends the adjustment at its
   // next sample with nothing changed.
   void pageChangeEndsARunningAdjustment() {
-    Rig rig;
+    CalibRig rig;
     const AdjustmentPanel& a = rig.window.sensor.adjust;
     rig.window.TabbedNotebook1->setCurrentIndex(MainWindow::SensorPageIndex);
     rig.window.sensor.Button43->click();
@@ -130,7 +108,7 @@ class CalibTest : public QObject {
 
   // Read the trims, change the user zero, write: one 6-register write, then the lock.
   void trimFieldsReadAndWrite() {
-    Rig rig;
+    CalibRig rig;
     rig.window.TabbedNotebook1->setCurrentIndex(MainWindow::SensorPageIndex);
     // The panel's closing reads the sensor settings, with the range the checks need.
     rig.window.sensor.Button43->click();

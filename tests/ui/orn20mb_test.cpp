@@ -38,6 +38,7 @@ class Orn20mbTest : public QObject {
   void chartDuringPollingOfTheDemo();
   void usageErrors_data();
   void usageErrors();
+  void helpNeedsNoDisplay();
   void stopSignalsRunTheShutDown_data();
   void stopSignalsRunTheShutDown();
 };
@@ -107,6 +108,23 @@ void Orn20mbTest::usageErrors() {
   const Run run = runProgram(arguments);
   QCOMPARE(run.exitCode, 2);
   QVERIFY2(run.stderrText.contains(mentions), qPrintable(run.stderrText));
+}
+
+// --help is answered before the program looks for a display, so it works
+// over ssh and in build scripts (the man pages are made from it).
+void Orn20mbTest::helpNeedsNoDisplay() {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  process.setProcessEnvironment(env);
+  process.start(ORN20MB_PATH, {"--help"});
+  QVERIFY(process.waitForFinished(20000));
+  QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(process.exitCode(), 0);
+  const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
+  QVERIFY2(help.contains("--demo") && help.contains(ORN20MB_PATH), qPrintable(help));
 }
 
 void Orn20mbTest::stopSignalsRunTheShutDown_data() {

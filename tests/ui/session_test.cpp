@@ -21,9 +21,7 @@
 #include "link/posix_serial_port.h"
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
-#include "support/fakes.h"
-#include "ui/main_window.h"
-#include "ui/session.h"
+#include "window_rig.h"
 
 namespace orn {
 namespace {
@@ -58,37 +56,6 @@ class WatchedPort final : public SerialPort {
 
  private:
   SerialPort& inner_;
-};
-
-// A window with a session on an in-memory line with one simulated transmitter.
-struct Rig {
-  explicit Rig(double kpa = 100.0) {
-    sim::TransmitterConfig config;
-    config.pressure.kpa = kpa;
-    line.add(config);
-    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
-    session->FormCreate();
-    window.Timer4->stop();  // the tests drive the polling tick themselves
-    session->context.log.izm_name = (dir.path() + "/izm.txt").toStdString();
-  }
-  AppContext& c() { return session->context; }
-  QString text(QLabel* label) const { return label->text(); }
-  QByteArray file(const QString& name) const {
-    QFile f(dir.path() + "/" + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  void silence(int answers) {
-    for (int i = 0; i < answers; ++i) line.faults().push({sim::FaultKind::Silence, 0});
-  }
-
-  QTemporaryDir dir;
-  MainWindow window;
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::ScriptedPrompt prompt;
-  test::FixedClock clock;
-  std::unique_ptr<Session> session;
 };
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// The window with its session on an in-memory line with one simulated
+// transmitter, started in a fresh folder: what the window tests drive.
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+#include "sim/sim_line.h"
+#include "sim/sim_serial_port.h"
+#include "support/fakes.h"
+#include "ui/main_window.h"
+#include "ui/session.h"
+
+namespace orn {
+
+struct Rig {
+  // devDat, when given, is the dev.dat the start-up finds.
+  explicit Rig(double kpa = 100.0, const QByteArray& devDat = {}) {
+    sim::TransmitterConfig config;
+    config.pressure.kpa = kpa;
+    line.add(config);
+    if (!devDat.isEmpty()) {
+      QFile f(dir.path() + "/dev.dat");
+      if (f.open(QIODevice::WriteOnly)) f.write(devDat);
+    }
+    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
+    session->FormCreate();
+    window.Timer4->stop();  // the tests drive the polling tick themselves
+    session->context.log.izm_name = (dir.path() + "/izm.txt").toStdString();
+  }
+  AppContext& c() { return session->context; }
+  QString text(QLabel* label) const { return label->text(); }
+  QByteArray file(const QString& name) const {
+    QFile f(dir.path() + "/" + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  void silence(int answers) {
+    for (int i = 0; i < answers; ++i) line.faults().push({sim::FaultKind::Silence, 0});
+  }
+
+  QTemporaryDir dir;
+  MainWindow window;
+  sim::SimLine line;
+  sim::SimSerialPort port{line};
+  test::VirtualPump pump;
+  test::ScriptedPrompt prompt;
+  test::FixedClock clock;
+  std::unique_ptr<Session> session;
+};
+
+}  // namespace orn
