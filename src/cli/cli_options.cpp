@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "device/input_checks.h"
 #include "link/link_line.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
@@ -226,6 +227,42 @@ std::string parse_search(ArgReader& r, CliOptions& o) {
   return "";
 }
 
+std::string parse_calib(ArgReader& r, CliOptions& o) {
+  o.command = CliCommand::Calib;
+  if (r.done()) return "после calib ожидается zero, span или trims";
+  const std::string verb = r.next().name;
+  if (verb == "zero") o.calib = CalibCommand::Zero;
+  else if (verb == "span") o.calib = CalibCommand::Span;
+  else if (verb == "trims") o.calib = CalibCommand::Trims;
+  else return "после calib ожидается zero, span или trims, а не " + quoted(verb);
+  const bool adjust = o.calib != CalibCommand::Trims;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--yes" && !a.value) {
+      o.yes = true;
+    } else if (adjust && a.name == "--write" && !a.value) {
+      o.write = true;
+    } else if ((adjust && (a.name == "--target" || a.name == "--samples")) || (!adjust && a.name == "--set")) {
+      const auto v = r.value(a);
+      if (!v) return "параметр " + a.name + " требует значения";
+      if (a.name == "--target") {
+        o.target = *v;
+      } else if (a.name == "--set") {
+        o.trims = *v;
+      } else {
+        const auto n = parse_cli_number(*v, 0, 65535);
+        if (!n) return bad_value(a.name, *v, "число выборок от 0 до 65535");
+        o.samples = static_cast<uint16_t>(*n);
+      }
+    } else {
+      return unknown(a.value ? a.name + "=" + *a.value : a.name);
+    }
+  }
+  if (adjust && o.target.empty()) return "для calib " + verb + " нужен параметр --target V";
+  if (adjust && !scan_real(o.target)) return bad_value("--target", o.target, "число");
+  return "";
+}
+
 std::string parse_profile(ArgReader& r, CliOptions& o) {
   if (r.done()) return "после profile ожидается save или write";
   const std::string verb = r.next().name;
@@ -261,6 +298,7 @@ std::string parse_command(const std::vector<std::string>& words, CliOptions& o) 
     o.command = CliCommand::Search;
     return parse_search(r, o);
   }
+  if (command == "calib") return parse_calib(r, o);
   if (command == "profile") return parse_profile(r, o);
   return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
 }
@@ -328,13 +366,27 @@ std::string cli_usage() {
                                     --timeout: сколько мс ждать начала ответа
                                     (плюс время передачи ответа на проверяемой
                                     скорости) вместо тайм-аутов to.dat
+  calib zero --target V [--samples N] [--write] [--yes]
+  calib span --target V [--samples N] [--write] [--yes]
+                                    подстройка нуля или диапазона: N выборок
+                                    промежуточного значения (по умолчанию 32),
+                                    требуемое значение V в единицах прибора;
+                                    печатает каждую выборку со скользящим
+                                    средним и рассчитанное значение, с --write
+                                    записывает его (прибор перед этим
+                                    проверяется и разблокируется)
+  calib trims [--set СДВИГ,НОЛЬ,ПОДСТР] [--yes]
+                                    чтение сдвига шкалы, пользовательского нуля
+                                    (в единицах прибора) и пользовательской
+                                    подстройки; --set проверяет и записывает их
   profile save ФАЙЛ                 прочитать настройки прибора (параметры обмена,
                                     настройки датчика) в профиль, который
                                     открывает окно программы
   profile write [--yes] ФАЙЛ        записать в прибор настройки датчика,
                                     пользовательские подстройки и параметры
                                     обмена из профиля, с теми же вопросами и
-                                    защитой записи, что и в окне; без --yes
+                                    защитой записи, что и в окне
+  --yes                             на все вопросы отвечать "да"; без него
                                     вопросы задаются на терминале
 
 Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
@@ -361,14 +413,16 @@ std::string cli_usage() {
   poll после неудачного цикла повторяет последние прочитанные значения и в конце
   печатает "cycles=N meas_errors=N exch_errors=N retries=N";
   regs read печатает для каждого регистра "0xАДРЕС 0xЗНАЧЕНИЕ ЗНАЧЕНИЕ";
+  calib печатает выборки "N  IZMPsensun=... среднее=..." и итог
+  "shift_usr=... ЕДИНИЦА" или "diap_usr=...", trims - три поля;
   search печатает каждую находку строкой списка окна
   "Скорость 19200  без парит. Сет. номер 1" или, с --json, объектом
   {"baud":19200,"parity":"none","address":1}; ход поиска и итог идут в поток
   ошибок (на терминале - одной строкой с числом проверок и оставшимся временем).
 
 Код завершения: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена (для poll:
-  хотя бы в одном цикле; для search: ни один прибор не найден) или порт не
-  открывается; 128 + N после сигнала N (SIGINT, SIGTERM, SIGHUP: идущий обмен
+  хотя бы в одном цикле; для search: ни один прибор не найден; для calib
+  также ответ "нет" и неверное значение) или порт не открывается; 128 + N после сигнала N (SIGINT, SIGTERM, SIGHUP: идущий обмен
   завершается, poll печатает счетчики). Сообщение об ошибке выводится в поток
   ошибок.
 )";

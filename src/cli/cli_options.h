@@ -19,9 +19,12 @@ enum class CliCommand {
   RegsRead,   // Read Holding Registers
   RegsWrite,  // Write Multiple Registers
   Search,     // bus search
+  Calib,      // zero or span adjustment, or the user trims
   ProfileSave,   // the device's settings into a profile
   ProfileWrite,  // a profile's settings into the device
 };
+
+enum class CalibCommand { Zero, Span, Trims };
 
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
 struct CliOptions {
@@ -44,8 +47,13 @@ struct CliOptions {
   SearchSelection search;                          // search: --rates, --parities, --from, --to
   std::optional<uint16_t> probe_timeout;           // search --timeout MS
   bool json = false;                               // search --json
+  CalibCommand calib = CalibCommand::Zero;         // calib zero|span|trims
+  std::string target;                              // calib zero|span --target V, as typed
+  std::optional<uint16_t> samples;                 // calib zero|span --samples N
+  bool write = false;                              // calib zero|span --write
+  std::optional<std::string> trims;                // calib trims --set A,B,C, as typed
+  bool yes = false;                                // calib, profile write --yes: every question answered Yes
   std::string profile_file;                        // profile save/write FILE
-  bool yes = false;                                // profile write --yes: every question answered yes
 };
 
 struct CliParse {

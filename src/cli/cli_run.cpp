@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_calib.h"
 #include "cli/cli_profile.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
@@ -137,6 +138,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::Calib: status = run_calib(o, master, c); break;
     case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
     case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, link.path); break;
     case CliCommand::Search:

@@ -34,8 +34,9 @@ std::string number_text(double x, NumberForm form) {
     case NumberForm::SixDecimals: return format_number(x, NumberFormat::Trim);
     case NumberForm::Shortest: break;
   }
+  // The shortest text that reads back as the same float: the values kept as floats.
   char text[32];
-  const auto r = std::to_chars(text, text + sizeof text, x);
+  const auto r = std::to_chars(text, text + sizeof text, static_cast<float>(x));
   return std::string(text, r.ptr);
 }
 
@@ -274,9 +275,9 @@ std::optional<std::string> load_profile(const std::string& path, ProfileTarget t
   p.put_hex("ADC", "ADCMIN", k.adcmin);
   k.set0_n = p.integer_rw("SET_0", "SET_0_N", 32);
   k.set_diap_n = p.integer_rw("SET_DIAP", "SET_DIAP_N", 32);
-  k.set0_val = p.number("SET_0", "SET_0_VAL", "0.0");
+  k.set0_val = static_cast<float>(p.number("SET_0", "SET_0_VAL", "0.0"));
   p.put_number("SET_0", "SET_0_VAL", k.set0_val, NumberForm::Shortest);
-  k.set_diap_val = p.number("SET_DIAP", "SET_DIAP_VAL", "250.0");
+  k.set_diap_val = static_cast<float>(p.number("SET_DIAP", "SET_DIAP_VAL", "250.0"));
   p.put_number("SET_DIAP", "SET_DIAP_VAL", k.set_diap_val, NumberForm::Shortest);
   im.t90 = p.integer_rw("CH", "T90", 0);
 

@@ -42,7 +42,7 @@ struct ProfileKept {
 
   // Zero and span adjustment: number of measurements and required values.
   uint16_t set0_n = 32, set_diap_n = 32;
-  double set0_val = 0.0, set_diap_val = 250.0;
+  float set0_val = 0.0f, set_diap_val = 250.0f;
 
   // MTR group, kept only.
   uint16_t msenstype = 0, mox = 0, mcl = 0, mdest = 0, mprecis = 10, mmat = 0;

@@ -4,6 +4,8 @@
 // One object per window, so a test builds a fresh one.
 #include <string>
 
+#include "calib/adjustment.h"
+#include "calib/coefficient_files.h"
 #include "device/device_image.h"
 #include "link/clock.h"
 #include "link/link_params.h"
@@ -52,6 +54,9 @@ struct AppContext {
   DeviceImage image;
   // 1 until the sensor settings are read; the question about it is asked once.
   uint16_t settings_never_read = 1;
+  AdjustSettings adjust;  // samples and required values of the adjustments
+  PolySet poly{};         // poly_res.pol
+  CorrSet corr{};         // corr.txt
 
   MeasuredValue record;  // its INIT flag is the window's one INIT flag
   MeasureFeed measured;  // told after every read of a measurement block

@@ -93,6 +93,7 @@ SensorPage buildSensorPage() {
   p.ComboBox11 = makeCombo("ComboBox11", settlingTimeItems());
   p.Edit22 = makeEdit("Edit22");
   p.Edit23 = makeEdit("Edit23", "Нет данных");
+  p.Edit23->setMaxLength(16);  // the device holds 16 characters
   p.ComboBox17 = makeCombo("ComboBox17", decimalPlacesItems());
 
   auto* general = makeGroup({});

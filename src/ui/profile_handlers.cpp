@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
+#include "calib/coefficient_files.h"
 #include "link/scoped_flag.h"
 #include "settings/ini_file.h"
 #include "ui/main_window.h"
@@ -55,7 +56,13 @@ bool ProfileHandlers::loadProfile(const std::string& path) {
     s_.reportFileError(error);
     return false;
   }
+  const ProfileKept& k = c_.profile;
+  c_.adjust = AdjustSettings{k.set0_n, k.set_diap_n, k.set0_val, k.set_diap_val};
   if (auto error = load_konstr_catalogue(c_.folder, catalogue)) {
+    s_.reportFileError(error);
+    return false;
+  }
+  if (auto error = load_poly_res(c_.folder, c_.poly)) {
     s_.reportFileError(error);
     return false;
   }
@@ -66,8 +73,17 @@ bool ProfileHandlers::loadProfile(const std::string& path) {
 }
 
 bool ProfileHandlers::saveProfile(const std::string& path) {
-  c_.profile.page = w_.TabbedNotebook1->currentIndex();
+  ProfileKept& k = c_.profile;
+  k.page = w_.TabbedNotebook1->currentIndex();
+  k.set0_n = c_.adjust.zero_samples;
+  k.set_diap_n = c_.adjust.span_samples;
+  k.set0_val = c_.adjust.zero_target;
+  k.set_diap_val = c_.adjust.span_target;
   if (auto error = save_profile(path, target())) {
+    s_.reportFileError(error);
+    return false;
+  }
+  if (auto error = save_poly_res(c_.folder, c_.poly)) {
     s_.reportFileError(error);
     return false;
   }

@@ -24,10 +24,12 @@ class ProfileHandlers final : public QObject {
   void N2Click();  // load a profile from a chosen file
   void N3Click();  // save a profile to a chosen file
 
-  // A profile into memory, then the catalogue and the polynomial file; the
-  // page it names is shown. False after a file error (reported).
+  // A profile into memory (with the adjustment settings), then the catalogue
+  // and poly_res.pol; the page it names is shown. False after a file error
+  // (reported).
   bool loadProfile(const std::string& path);
-  // The profile from memory, then the polynomial file.
+  // The profile from memory (the page shown, the adjustment settings), then
+  // poly_res.pol.
   bool saveProfile(const std::string& path);
   // The catalogue into ComboBox14, ComboBox15, ComboBox16 and ComboBox24
   // with the profile's four choices.

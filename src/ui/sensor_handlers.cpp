@@ -42,7 +42,6 @@ SensorHandlers::SensorHandlers(MainWindow& window, AppContext& context, MeasureH
     point->watch(f);
   // Installed last, so it sees the key before the point filter takes it.
   for (QLineEdit* f : {p.Edit114, p.Edit115, p.Edit116}) f->installEventFilter(this);
-  p.Edit23->setMaxLength(16);
 }
 
 void SensorHandlers::markOnChange() {

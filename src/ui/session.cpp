@@ -32,11 +32,13 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       search(window, context, linkStrip),
       sensor(window, context, measure),
       exchange(window, context, measure, linkStrip),
+      calib(window, context, measure),
       profiles(window, *this),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
+  w_.hooks.leaveAdjustment = [this] { calib.leaveAdjustment(); };
   w_.hooks.formClose = [this] { FormClose(); };
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);
@@ -67,8 +69,10 @@ void Session::FormCreate() {
   c.ports = PortMap(read_port_map(c.folder));
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);
   // The last profile: the page it names, the log switches, the search
-  // selection and the catalogue.
+  // selection, the catalogue and poly_res.pol.
   profiles.loadProfile(profiles.recentPath());
+  reportFileError(create_poly_template(c.folder));
+  reportFileError(load_corr(c.folder, c.corr));
   c.updating = false;
 
   profiles.fillCatalogueLists();
@@ -151,9 +155,12 @@ void Session::FormClose() {
   // The gaps are taken before dev.dat is written, so a value still being typed is kept.
   takeGaps();
   reportFileError(save_dev_dat(c.folder, c.link, c.exchange, DevDatDevice{c.image.dely, c.image.time_gap_dev}));
+  // Page 1 without messages: the trim fields with the unit as it stood, then the rest.
+  calib.takeTrimFields();
   takeSensorInputs(w_.sensor, c.image, nullptr);
   search.takeSearchSelection();
   c.profile.konstr_txt = w_.sensor.Edit22->text().toStdString();
+  reportFileError(save_corr(c.folder, c.corr));
   profiles.saveProfile(profiles.recentPath());
 }
 

@@ -174,6 +174,26 @@ TEST_F(CliAgainstSimulator, RegsReadTheIdentityAndAProtectedWriteFails) {
   EXPECT_EQ(r.err, "Ошибка в работе адресуемого устройства.\n");
 }
 
+// A zero adjustment written from the command line: the sensor's offset of
+// 2.5 kPa is taken out, so the next read shows the target.
+TEST_F(CliAgainstSimulator, CalibZeroWrittenMovesTheReadingToTheTarget) {
+  ASSERT_NO_FATAL_FAILURE(start({"--pressure", "100", "--sensor-offset", "2.5"}));
+  auto r = cli({"calib", "zero", "--target", "100", "--samples", "3", "--write", "--yes"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "1  IZMPsensun=102.5000    среднее=102.5000   \n"
+            "2  IZMPsensun=102.5000    среднее=102.5000   \n"
+            "3  IZMPsensun=102.5000    среднее=102.5000   \n"
+            "shift_usr=-2.500000 кПа\n");
+  EXPECT_NE(r.err.find("Запись смещения датчика успешно осуществлена."), std::string::npos) << r.err;
+  r = cli({"read"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(lines_match(r.out, kStamp + "PIZMF=   100.0000 .*\n")) << r.out;
+  r = cli({"calib", "trims"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "shift_scale=0.000000 кПа\nshift_usr=-2.500000 кПа\ndiap_usr=1.000000\n");
+}
+
 TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
   ASSERT_NO_FATAL_FAILURE(start({"--address", "17", "--rate", "9600", "--parity", "even"}));
   auto r = cli({"--rate", "9600", "--parity", "even", "--address", "17", "regs", "read", "0x0408", "3"});

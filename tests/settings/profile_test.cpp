@@ -73,7 +73,7 @@ TEST_F(ProfileTest, EmptyFileYieldsReadDefaultsAndListsEveryKeyAsLoaded) {
   EXPECT_EQ((std::array<uint16_t, 3>{im.year, im.month, im.day}), (std::array<uint16_t, 3>{11, 6, 1}));
   EXPECT_EQ(m.kept.mprecis, 10);
   EXPECT_EQ(m.kept.mdat, "Ордвин 100МП4");
-  EXPECT_DOUBLE_EQ(m.kept.set_diap_val, 250.0);
+  EXPECT_FLOAT_EQ(m.kept.set_diap_val, 250.0f);
 
   // Every key but the Definition ones, in the order the load writes them back.
   EXPECT_EQ(read_bytes(path), crlf({"[CH]",
@@ -192,7 +192,7 @@ TEST_F(ProfileTest, MissingFileIsCreatedWithTheNewFileValuesThenRead) {
   EXPECT_EQ(m.kept.gain, 6);
   EXPECT_EQ(m.kept.adcmin, 0x0FFFFFFu);
   EXPECT_EQ(m.search, first_run_search_selection());
-  EXPECT_DOUBLE_EQ(m.kept.set_diap_val, 250.0);
+  EXPECT_FLOAT_EQ(m.kept.set_diap_val, 250.0f);
 
   // The sections in the order the new file writes them, then those the read adds.
   const std::string text = cp1251_to_utf8(read_bytes(path));
@@ -387,7 +387,7 @@ TEST_F(ProfileTest, SaveThenLoadGivesTheSameMemory) {
   a.kept.konstr_txt = "Ордвин 100-ДД";
   pack_text("Котельная", a.image.user_text.data(), a.image.user_text.size());
   a.kept.adcmax = 0xABCDEF;
-  a.kept.set0_val = 0.25;
+  a.kept.set0_val = 0.1f;
   a.search = SearchSelection{{1, 0, 0, 0, 0, 0, 0, 1}, {0, 1, 0}, 10, 20};
   a.log.write_file = 0;
   ASSERT_EQ(save_profile(path, a.target()), std::nullopt);
@@ -406,7 +406,8 @@ TEST_F(ProfileTest, SaveThenLoadGivesTheSameMemory) {
   EXPECT_EQ(b.kept.konstr_txt, "Ордвин 100-ДД");
   EXPECT_EQ(b.image.user_text, a.image.user_text);
   EXPECT_EQ(b.kept.adcmax, 0xABCDEFu);
-  EXPECT_DOUBLE_EQ(b.kept.set0_val, 0.25);
+  EXPECT_FLOAT_EQ(b.kept.set0_val, 0.1f);
+  EXPECT_NE(cp1251_to_utf8(read_bytes(path)).find("SET_0_VAL=0.1\r\n"), std::string::npos);
   EXPECT_EQ(b.search, a.search);
   EXPECT_EQ(b.log.write_file, 0);
   const std::string text = cp1251_to_utf8(read_bytes(path));

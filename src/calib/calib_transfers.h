@@ -1,0 +1,26 @@
+#pragma once
+// The register groups of the zero and span adjustment. A read group ends at a
+// transaction with fault bits 14..0 or an exception; a write group also at
+// one that needed a retry. A group returns the result of the transaction that
+// ended it, or a clean result when every transaction went through.
+#include "device/device_image.h"
+#include "link/faults.h"
+#include "link/modbus_master.h"
+
+namespace orn {
+
+// shift, then shift_usr and shift_scale.
+ExchangeResult read_offset_group(ModbusMaster& master, DeviceImage& image);
+// diap, then diap_usr.
+ExchangeResult read_span_group(ModbusMaster& master, DeviceImage& image);
+// UNIT alone.
+ExchangeResult read_unit(ModbusMaster& master, DeviceImage& image);
+// IZMPsenskpa .. STATP of the intermediate results.
+ExchangeResult read_intermediate_block(ModbusMaster& master, DeviceImage& image);
+
+// shift, then shift_usr and shift_scale, then a 300 ms pause after both.
+ExchangeResult write_offset_group(ModbusMaster& master, const DeviceImage& image);
+// diap, then diap_usr, then a 300 ms pause after both.
+ExchangeResult write_span_group(ModbusMaster& master, const DeviceImage& image);
+
+}  // namespace orn

@@ -1,0 +1,203 @@
+#include "ui/calib_handlers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/line_free.h"
+#include "ui/edit_marks.h"
+#include "ui/main_window.h"
+#include "ui/measure_handlers.h"
+#include "ui/page_fill.h"
+#include "ui/status_colour.h"
+
+namespace orn {
+namespace {
+
+const QColor kLime(0x00, 0xFF, 0x00);
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+// A freshly computed value in a panel field.
+void setBackground(QWidget* input, const QColor& colour) {
+  QPalette palette = input->palette();
+  palette.setColor(QPalette::Base, colour);
+  input->setPalette(palette);
+}
+
+}  // namespace
+
+CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHandlers& measure)
+    : w_(window),
+      c_(context),
+      measure_(measure),
+      progress_(window.sensor.Panel12, &window),
+      adjust_{context.master, context.prompt, progress_, context.settings_never_read, context.image,
+              context.record, context.adjust, [this] { measure_.stopPolling(); }},
+      adjustment_(adjust_, *this) {
+  const SensorPage& p = w_.sensor;
+  const AdjustmentPanel& a = p.adjust;
+  pageInputs_ = {p.Edit6,      p.Edit7,      p.ComboBox10, p.CheckBox5,  p.ComboBox11, p.Edit22,
+                 p.Edit23,     p.Edit81,     p.Edit82,     p.Edit83,     p.CheckBox20, p.CheckBox21,
+                 p.CheckBox22, p.Edit84,     p.Edit85,     p.CheckBox23, p.CheckBox24, p.CheckBox26,
+                 p.CheckBox30, p.ComboBox17, p.Edit114,    p.Edit115,    p.Edit116,    p.Button61,
+                 p.Button60,   p.Button20,   p.Button21,   p.Button38,   p.Button43};
+  connect(p.Button43, &QPushButton::clicked, this, &CalibHandlers::Button43Click);
+  connect(a.Button52, &QPushButton::clicked, this, &CalibHandlers::Button52Click);
+  connect(a.Button46, &QPushButton::clicked, this, &CalibHandlers::Button46Click);
+  connect(a.Button47, &QPushButton::clicked, this, &CalibHandlers::Button47Click);
+  connect(a.Button48, &QPushButton::clicked, this, &CalibHandlers::Button48Click);
+  connect(a.Button49, &QPushButton::clicked, this, &CalibHandlers::Button49Click);
+  connect(a.Button50, &QPushButton::clicked, this, &CalibHandlers::Button50Click);
+  connect(a.Button51, &QPushButton::clicked, this, &CalibHandlers::Button51Click);
+  connect(p.Button61, &QPushButton::clicked, this, &CalibHandlers::Button61Click);
+  connect(p.Button60, &QPushButton::clicked, this, &CalibHandlers::Button60Click);
+}
+
+void CalibHandlers::run(std::function<void()> action) { whenLineFree(this, c_.master, std::move(action)); }
+
+void CalibHandlers::Button43Click() {
+  run([this] {
+    adjustment_.open();
+    c_.measured.publish(c_.record);
+  });
+}
+
+void CalibHandlers::Button52Click() {
+  run([this] {
+    adjustment_.read();
+    c_.measured.publish(c_.record);
+  });
+}
+
+void CalibHandlers::Button46Click() {
+  run([this] { adjustment_.adjust_zero(); });
+}
+
+void CalibHandlers::Button47Click() {
+  run([this] { adjustment_.write_zero(); });
+}
+
+void CalibHandlers::Button48Click() {
+  run([this] { adjustment_.adjust_span(); });
+}
+
+void CalibHandlers::Button49Click() {
+  run([this] { adjustment_.write_span(); });
+}
+
+void CalibHandlers::Button50Click() {
+  run([this] { adjustment_.close(); });
+}
+
+void CalibHandlers::Button51Click() { Button50Click(); }
+
+void CalibHandlers::Button61Click() {
+  run([this] {
+    measure_.stopPolling();
+    if (!read_user_trims(c_.master, c_.prompt, progress_, c_.image, c_.settings_never_read).ok()) return;
+    showTrims();
+    // The unit choice shows what was read; its change handler must not convert the trims again.
+    c_.updating = true;
+    w_.sensor.ComboBox10->setCurrentIndex(c_.image.unit);
+    c_.updating = false;
+    markShown(w_.sensor.ComboBox10);
+    markShown(w_.sensor.ComboBox17);
+  });
+}
+
+void CalibHandlers::Button60Click() {
+  run([this] {
+    for (QLineEdit* edit : {w_.sensor.Edit114, w_.sensor.Edit115, w_.sensor.Edit116}) markShown(edit);
+    ProtectedWriteContext pc{c_.master, c_.prompt, progress_, c_.settings_never_read};
+    const auto unit = static_cast<uint16_t>(std::max(0, w_.sensor.ComboBox10->currentIndex()));
+    write_trim_fields(pc, c_.image, trimTexts(), unit);
+  });
+}
+
+void CalibHandlers::showTrims() {
+  const TrimView v = trim_view(c_.image);
+  const SensorPage& p = w_.sensor;
+  p.Edit114->setText(qs(v.fields.shift_scale));
+  p.Edit115->setText(qs(v.fields.shift_usr));
+  p.Edit116->setText(qs(v.fields.diap_usr));
+  p.Label238->setText(qs(v.unit_caption));
+  p.Label239->setText(qs(v.unit_caption));
+  for (QLineEdit* edit : {p.Edit114, p.Edit115, p.Edit116}) markShown(edit);
+}
+
+TrimTexts CalibHandlers::trimTexts() const {
+  return {text(w_.sensor.Edit114), text(w_.sensor.Edit115), text(w_.sensor.Edit116)};
+}
+
+void CalibHandlers::leaveAdjustment() {
+  adjustment_.leave();
+  lockPage(false);
+}
+
+void CalibHandlers::takeTrimFields() {
+  take_trim_fields_unchecked(trimTexts(), c_.image);
+  c_.image.unit = static_cast<uint16_t>(std::max(0, w_.sensor.ComboBox10->currentIndex()));
+}
+
+void CalibHandlers::set_status(std::string_view status) {
+  w_.sensor.adjust.status->setText(qs(status));
+  if (w_.isVisible()) w_.repaint();
+}
+
+void CalibHandlers::show_fields(const PanelTexts& f, std::string_view unit_caption) {
+  const AdjustmentPanel& a = w_.sensor.adjust;
+  a.Edit90->setText(qs(f.user_zero));
+  a.Edit93->setText(qs(f.zero_target));
+  a.Edit91->setText(qs(f.user_span));
+  a.Edit92->setText(qs(f.span_target));
+  a.unit->setText(qs(unit_caption));
+}
+
+PanelTexts CalibHandlers::field_texts() const {
+  const AdjustmentPanel& a = w_.sensor.adjust;
+  return {text(a.Edit90), text(a.Edit93), text(a.Edit91), text(a.Edit92)};
+}
+
+void CalibHandlers::set_colour(PanelField field, FieldColour colour) {
+  const AdjustmentPanel& a = w_.sensor.adjust;
+  QLineEdit* const edits[] = {a.Edit90, a.Edit93, a.Edit91, a.Edit92};
+  QLineEdit* edit = edits[static_cast<size_t>(field)];
+  if (colour == FieldColour::Lime) setBackground(edit, kLime);
+  else markShown(edit);
+}
+
+void CalibHandlers::show_value(const ValueItem& value) {
+  const AdjustmentPanel& a = w_.sensor.adjust;
+  a.value->setText(qs(value.text));
+  setStatusColour(a.value, value.error ? StatusColour::Yellow : StatusColour::White);
+  a.valueUnit->setText(qs(value.unit));
+  if (w_.isVisible()) a.Panel42->repaint();
+}
+
+void CalibHandlers::enable_buttons(bool enabled) {
+  const AdjustmentPanel& a = w_.sensor.adjust;
+  for (QPushButton* b : {a.Button46, a.Button47, a.Button48, a.Button49, a.Button50, a.Button51, a.Button52})
+    b->setEnabled(enabled);
+}
+
+void CalibHandlers::show_panel(bool shown) {
+  lockPage(shown);
+  w_.sensor.adjust.Panel42->setVisible(shown);
+  if (w_.isVisible()) w_.repaint();
+}
+
+void CalibHandlers::lockPage(bool locked) {
+  for (QWidget* input : pageInputs_) input->setEnabled(!locked);
+}
+
+void CalibHandlers::show_sensor_settings() {
+  showSensorPage(w_.sensor, c_.image, c_.updating);
+  showSensorTexts(w_.sensor, c_.image, c_.updating);
+}
+
+}  // namespace orn
