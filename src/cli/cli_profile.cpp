@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "calib/calib_transfers.h"
 #include "cli/terminal_dialog.h"
 #include "device/group_transfers.h"
 #include "device/protected_write.h"
@@ -36,6 +37,8 @@ int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& 
   StreamProgress panel(c.err);
   ExchangeResult r = read_exchange_page(master, m.image);
   if (r.ok()) r = read_sensor_settings(master, m.image, panel);
+  if (r.ok()) r = read_offset_group(master, m.image);
+  if (r.ok()) r = read_span_group(master, m.image);
   if (!r.ok()) {
     report_exchange_failure(prompt, r);
     return kCliExitFailure;

@@ -50,7 +50,8 @@ TEST(CliProfileOnAPty, SavedProfileWrittenToASecondTransmitterGivesEqualConfigur
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string saved = cp1251_to_utf8(read_bytes(folder.file("first.prf")));
   for (const char* line : {"unit=6\r\n", "T90=5\r\n", "usr_txt=Котельная 2\r\n", "XSQR=1\r\n", "NULCUTOFF=655\r\n",
-                           "point=2\r\n", "NET_DELY=3\r\n", "NET_FLTYPE=2\r\n"})
+                           "point=2\r\n", "NET_DELY=3\r\n", "NET_FLTYPE=2\r\n", "diap_usr=1.002000     \r\n",
+                           "shift_usr=0.250000     \r\n", "shift_scale=1.500000     \r\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
 
   // The second transmitter answers at address 9 and 9600 baud until it takes the profile's link.
