@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <signal.h>
@@ -43,6 +44,7 @@ class Orn20mbTest : public QObject {
   void usageErrors_data();
   void usageErrors();
   void helpNeedsNoDisplay();
+  void captionsOnARealXServer();
   void stopSignalsRunTheShutDown_data();
   void stopSignalsRunTheShutDown();
 };
@@ -129,6 +131,36 @@ void Orn20mbTest::helpNeedsNoDisplay() {
   QCOMPARE(process.exitCode(), 0);
   const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
   QVERIFY2(help.contains("--demo") && help.contains(ORN20MB_PATH), qPrintable(help));
+}
+
+// The X server shows the captions exactly as set: the window's and a message
+// box's, with nothing of the program's name appended.
+void Orn20mbTest::captionsOnARealXServer() {
+  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() || QStandardPaths::findExecutable("xwininfo").isEmpty())
+    QSKIP("needs xvfb-run and xwininfo");
+  QTemporaryDir dir;
+  // The write asks its first question and waits in that box; the window list
+  // is read once the box is up.
+  const QString script = QStringLiteral(
+      "\"$0\" --demo --page 1 --press Button21 2>/dev/null & pid=$!\n"
+      "for i in $(seq 1 150); do\n"
+      "  case \"$(xwininfo -root -tree)\" in *'\"Подтвердите действие\"'*) break ;; esac\n"
+      "  sleep 0.2\n"
+      "done\n"
+      "xwininfo -root -tree\n"
+      "kill $pid; wait $pid\n");
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("LANG", "C.UTF-8");
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(dir.path());
+  process.start("xvfb-run", {"-a", "sh", "-c", script, ORN20MB_PATH});
+  QVERIFY(process.waitForFinished(60000));
+  const QString windows = QString::fromUtf8(process.readAllStandardOutput());
+  QVERIFY2(windows.contains("\"DAVE ОРН MB 0.0.14\":"), qPrintable(windows));
+  QVERIFY2(windows.contains("\"Подтвердите действие\":"), qPrintable(windows));
+  QVERIFY2(!windows.contains("ОРН20 MB\""), qPrintable(windows));
 }
 
 void Orn20mbTest::stopSignalsRunTheShutDown_data() {

@@ -42,8 +42,14 @@ class SettingsPagesTest : public QObject {
   void sensorPageWriteReachesTheTransmitter() {
     Rig rig;
     SensorPage& p = rig.window.sensor;
+    QStringList panel;  // what Panel12 shows while the exchange runs
+    rig.pump.on_dispatch = [&] {
+      if (!p.Panel12->isHidden() && !panel.contains(p.Panel12->text())) panel << p.Panel12->text();
+    };
     p.Button20->click();
     QCOMPARE(lastText(rig), std::string("Чтение параметров датчика успешно осуществлено."));
+    QCOMPARE(panel, QStringList{"Идет чтение настроек датчика"});
+    QVERIFY(p.Panel12->isHidden());
     QCOMPARE(p.Edit7->text(), QString("250.0000   "));
     QVERIFY(!isMarkedEdited(p.Edit81));
 
@@ -104,8 +110,14 @@ class SettingsPagesTest : public QObject {
     QCOMPARE(rig.c().image.parity, uint16_t{2});
     QCOMPARE(rig.c().image.dely, uint16_t{12});
 
+    QStringList panel;  // what Panel45 shows while the write runs
+    rig.pump.on_dispatch = [&] {
+      if (!p.Panel45->isHidden() && !panel.contains(p.Panel45->text())) panel << p.Panel45->text();
+    };
     p.Button1->click();
     QCOMPARE(lastText(rig), std::string("Запись параметров обмена модуля успешно осуществлена."));
+    QCOMPARE(panel, (QStringList{"Идет запись параметров обмена", "Идет запись защиты от записи параметров"}));
+    QVERIFY(p.Panel45->isHidden());
     sim::Transmitter& device = rig.line.device(0);
     QCOMPARE(device.link(), (sim::LinkSettings{7, 9600, 2}));
     QCOMPARE(device.read_register(sim::reg::DELY, 0), uint16_t{12});
