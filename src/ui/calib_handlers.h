@@ -40,7 +40,6 @@ class CalibHandlers final : public QObject, private AdjustmentView {
 
   void showTrims();
   TrimTexts trimTexts() const;
-  const Adjustment& adjustment() const { return adjustment_; }
 
 
  private:
