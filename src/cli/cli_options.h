@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/config_registers.h"
 #include "measure/measured_value.h"
 #include "search/search_selection.h"
 
@@ -19,6 +20,8 @@ enum class CliCommand {
   RegsRead,   // Read Holding Registers
   RegsWrite,  // Write Multiple Registers
   Search,     // bus search
+  ConfigRead,   // every register of the settings groups
+  ConfigWrite,  // protected writes of named registers
 };
 
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
@@ -42,6 +45,8 @@ struct CliOptions {
   SearchSelection search;                          // search: --rates, --parities, --from, --to
   std::optional<uint16_t> probe_timeout;           // search --timeout MS
   bool json = false;                               // search --json
+  bool yes = false;                                // config write --yes: every question answered Yes
+  std::vector<ConfigAssignment> assignments;       // config write NAME=VALUE, checked
 };
 
 struct CliParse {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_config.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
 #include "device/register_map.h"
@@ -111,21 +112,31 @@ int regs_write(const CliOptions& o, ModbusMaster& master, CliContext& c) {
 }  // namespace
 
 int run_cli(const CliOptions& o, CliContext& c) {
-  const Link link = link_for(o, c);
+  Link link = link_for(o, c);
   // The search opens and reopens the port itself, at every probe.
   if (o.command == CliCommand::Search) return run_search(o, c, link.params, link.exchange, link.timeouts, link.path);
-  if (link.path.empty() ||
-      !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
-    c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
-          << "\n";
-    return kCliExitFailure;
-  }
-  // The line state the window sets after its first open: converters powered
-  // from DTR need it.
-  c.port.set_rts(false);
-  c.port.set_dtr(true);
+  if (o.command == CliCommand::ConfigWrite && !config_write_answerable(o, c)) return kCliExitUsage;
+  auto open_port = [&] {
+    if (link.path.empty() ||
+        !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
+      c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
+            << "\n";
+      return false;
+    }
+    // The line state the window sets after its first open: converters powered
+    // from DTR need it.
+    c.port.set_rts(false);
+    c.port.set_dtr(true);
+    return true;
+  };
+  if (!open_port()) return kCliExitFailure;
 
   ModbusMaster master(c.port, c.pump, c.clock, link.params, link.exchange, link.timeouts);
+  // config write moves the link to the device's new exchange parameters.
+  auto reopen = [&] {
+    c.port.close();
+    return open_port();
+  };
   int status = kCliExitUsage;
   switch (o.command) {
     case CliCommand::Read: status = read_once(o, master, c); break;
@@ -133,6 +144,8 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
+    case CliCommand::ConfigRead: status = run_config_read(master, c); break;
+    case CliCommand::ConfigWrite: status = run_config_write(o, master, link.params, reopen, c); break;
     case CliCommand::Search:
     case CliCommand::None: break;
   }
