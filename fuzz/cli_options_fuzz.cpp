@@ -40,5 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(o.count >= 1 && o.count <= orn::kMaxReadCount && o.start + o.count <= 0x10000);
   if (o.command == orn::CliCommand::RegsWrite)
     require(!o.values.empty() && o.values.size() <= orn::kMaxWriteCount && o.start + o.values.size() <= 0x10000);
+  if (o.command == orn::CliCommand::ConfigWrite) {
+    require(!o.assignments.empty());
+    for (size_t i = 0; i < o.assignments.size(); ++i) {
+      const orn::ConfigAssignment& a = o.assignments[i];
+      require(a.reg != nullptr && a.reg->take != nullptr);
+      for (size_t j = 0; j < i; ++j) require(o.assignments[j].reg != a.reg);
+      // What config write stores, config read shows as a text taken back unchanged.
+      orn::DeviceImage image;
+      require(a.reg->take(a.value, image).empty());
+      orn::DeviceImage again;
+      require(a.reg->take(a.reg->show(image), again).empty());
+      require(a.reg->show(again) == a.reg->show(image));
+      require(a.reg->word == nullptr || again.*a.reg->word == image.*a.reg->word);
+    }
+  }
   return 0;
 }

@@ -277,6 +277,29 @@ std::string parse_profile(ArgReader& r, CliOptions& o) {
   return o.profile_file.empty() ? "не указан файл профиля" : "";
 }
 
+std::string parse_config(ArgReader& r, CliOptions& o) {
+  if (r.done()) return "после config ожидается read или write";
+  const std::string verb = r.next().name;
+  if (verb == "read") {
+    o.command = CliCommand::ConfigRead;
+    return r.done() ? "" : unknown(r.next().name);
+  }
+  if (verb != "write") return "после config ожидается read или write, а не " + quoted(verb);
+  o.command = CliCommand::ConfigWrite;
+  while (!r.done()) {
+    const Arg a = r.next();
+    if (a.name == "--yes" && !a.value) {
+      o.yes = true;
+      continue;
+    }
+    const std::string word = a.value ? a.name + "=" + *a.value : a.name;
+    if (word.rfind("-", 0) == 0) return unknown(word);
+    if (std::string error = add_config_assignment(word, o.assignments); !error.empty()) return error;
+  }
+  if (o.assignments.empty()) return "не указаны значения ИМЯ=ЗНАЧЕНИЕ";
+  return "";
+}
+
 std::string parse_command(const std::vector<std::string>& words, CliOptions& o) {
   if (words.empty()) return "не указана команда";
   ArgReader r(words);
@@ -300,6 +323,7 @@ std::string parse_command(const std::vector<std::string>& words, CliOptions& o) 
   }
   if (command == "calib") return parse_calib(r, o);
   if (command == "profile") return parse_profile(r, o);
+  if (command == "config") return parse_config(r, o);
   return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
 }
 
@@ -389,6 +413,17 @@ std::string cli_usage() {
                                     защитой записи, что и в окне
   --yes                             на все вопросы отвечать "да"; без него
                                     вопросы задаются на терминале
+  config read                       параметры обмена и настройки датчика: каждый
+                                    регистр строкой ИМЯ=ЗНАЧЕНИЕ (имя по карте
+                                    регистров)
+  config write [--yes] ИМЯ=ЗНАЧЕНИЕ...
+                                    защищенная запись групп с названными
+                                    регистрами (остальные регистры группы -
+                                    как прочитаны из прибора) и чтение для
+                                    проверки; после смены ADR, RATE, PARITY
+                                    связь продолжается с новыми параметрами;
+                                    каждый вопрос задается на терминале,
+                                    --yes отвечает "да" на все
 
 Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
 есть, иначе значения по умолчанию; файлы настроек только читаются):
@@ -419,13 +454,27 @@ std::string cli_usage() {
   search печатает каждую находку строкой списка окна
   "Скорость 19200  без парит. Сет. номер 1" или, с --json, объектом
   {"baud":19200,"parity":"none","address":1}; ход поиска и итог идут в поток
-  ошибок (на терминале - одной строкой с числом проверок и оставшимся временем).
+  ошибок (на терминале - одной строкой с числом проверок и оставшимся временем);
+  config write пишет шаги, вопросы и сообщения в поток ошибок, а в вывод -
+  прочитанные после записи значения названных регистров.
 
-Код завершения: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена (для poll:
-  хотя бы в одном цикле; для search: ни один прибор не найден; для calib
-  также ответ "нет" и неверное значение) или порт не открывается; 128 + N после сигнала N (SIGINT, SIGTERM, SIGHUP: идущий обмен
-  завершается, poll печатает счетчики). Сообщение об ошибке выводится в поток
-  ошибок.
+Значения config (запись принимает вывод config read):
+  RATE в бодах; PARITY none, odd или even; UNIT и fltype кодом, названием или
+  как в выводе (2, кПа или 2 (кПа) в кавычках); проценты числом (1.5, 1.5%);
+  T90 в секундах 0..100; XNUL, XBND, XFSET, XSQR словом, у которого меняются
+  только биты, доступные в окне; тексты до 16 символов, в кавычках с \", \\
+  и \xNN для байта. Записываются: ADR RATE PARITY DELY TimeGapDev UNIT XNUL
+  XBND XFSET T90 NULCUTOFF MAXCUTOFF LINCUTOFF MAXOVLD MINOVLD XSQR fltype
+  USERTEXT DIGITS.
+
+Код завершения: 0 успех; 1 config write отменена ответом "нет"; 2 ошибка в
+  командной строке (а также config write без --yes, когда стандартный ввод не
+  терминал); 3 ошибка обмена (для poll: хотя бы в одном цикле; для search: ни
+  один прибор не найден; для config write: и после записи прочитано не то, что
+  записано; для calib также ответ "нет" и неверное значение) или порт не
+  открывается; 128 + N после сигнала N (SIGINT, SIGTERM,
+  SIGHUP: идущий обмен завершается, poll печатает счетчики). Сообщение об
+  ошибке выводится в поток ошибок.
 )";
 }
 

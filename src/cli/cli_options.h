@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/config_registers.h"
 #include "measure/measured_value.h"
 #include "search/search_selection.h"
 
@@ -19,9 +20,11 @@ enum class CliCommand {
   RegsRead,   // Read Holding Registers
   RegsWrite,  // Write Multiple Registers
   Search,     // bus search
-  Calib,      // zero or span adjustment, or the user trims
+  Calib,         // zero or span adjustment, or the user trims
   ProfileSave,   // the device's settings into a profile
   ProfileWrite,  // a profile's settings into the device
+  ConfigRead,    // every register of the settings groups
+  ConfigWrite,   // protected writes of named registers
 };
 
 enum class CalibCommand { Zero, Span, Trims };
@@ -52,8 +55,10 @@ struct CliOptions {
   std::optional<uint16_t> samples;                 // calib zero|span --samples N
   bool write = false;                              // calib zero|span --write
   std::optional<std::string> trims;                // calib trims --set A,B,C, as typed
-  bool yes = false;                                // calib, profile write --yes: every question answered Yes
+  bool yes = false;                                // calib, config write, profile write --yes:
+                                                   // every question answered Yes
   std::string profile_file;                        // profile save/write FILE
+  std::vector<ConfigAssignment> assignments;       // config write NAME=VALUE, checked
 };
 
 struct CliParse {

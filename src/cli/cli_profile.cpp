@@ -64,7 +64,7 @@ int refuse_profile_write(const CliOptions& o, CliContext& c) {
 }
 
 int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, LinkParams& link,
-                      const std::string& port_path) {
+                      const std::function<bool()>& reopen) {
   ProfileMemory m;
   if (file_error(load_profile(o.profile_file, m.target(), false), c)) return kCliExitFailure;
 
@@ -81,11 +81,9 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
   bool reopened = true;
   const auto switch_link = [&] {
     adopt_device_link(m.image, link);
-    c.port.close();
-    reopened = c.port.open(port_path, baud_for_rate_index(link.rate_index), link.parity);
+    reopened = reopen();
   };
   const WriteOutcome out = write_exchange_params_protected(pc, m.image, init_flag, switch_link);
-  if (!reopened) c.err << "Порт " << port_path << " не открывается на новых параметрах обмена\n";
   return out.ok() && reopened ? kCliExitOk : kCliExitFailure;
 }
 

@@ -3,6 +3,7 @@
 // configuration read into a profile the window loads, and a profile's
 // exchange and sensor settings and user trims written to a transmitter with
 // the window's protected writes (one configuration cloned onto many).
+#include <functional>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -24,8 +25,8 @@ int refuse_profile_write(const CliOptions& options, CliContext& context);
 
 // Writes the sensor settings, the user trims and last the exchange
 // parameters of the profile at path (read, never written). When the device
-// takes new link settings, link and the port at port_path follow it.
+// takes new link settings, link follows it and reopen opens the port there.
 int run_profile_write(const CliOptions& options, ModbusMaster& master, CliContext& context, LinkParams& link,
-                      const std::string& port_path);
+                      const std::function<bool()>& reopen);
 
 }  // namespace orn

@@ -5,6 +5,7 @@
 
 #include "cli/cli_calib.h"
 #include "cli/cli_profile.h"
+#include "cli/cli_config.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
 #include "device/register_map.h"
@@ -119,18 +120,28 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (o.command == CliCommand::ProfileWrite) {
     if (const int refused = refuse_profile_write(o, c)) return refused;
   }
-  if (link.path.empty() ||
-      !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
-    c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
-          << "\n";
-    return kCliExitFailure;
-  }
-  // The line state the window sets after its first open: converters powered
-  // from DTR need it.
-  c.port.set_rts(false);
-  c.port.set_dtr(true);
+  if (o.command == CliCommand::ConfigWrite && !config_write_answerable(o, c)) return kCliExitUsage;
+  auto open_port = [&] {
+    if (link.path.empty() ||
+        !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {
+      c.err << open_failure_message(link.params.port, link.path, link.path.empty() ? "" : c.port.open_error())
+            << "\n";
+      return false;
+    }
+    // The line state the window sets after its first open: converters powered
+    // from DTR need it.
+    c.port.set_rts(false);
+    c.port.set_dtr(true);
+    return true;
+  };
+  if (!open_port()) return kCliExitFailure;
 
   ModbusMaster master(c.port, c.pump, c.clock, link.params, link.exchange, link.timeouts);
+  // config write and profile write move the link to the device's new exchange parameters.
+  auto reopen = [&] {
+    c.port.close();
+    return open_port();
+  };
   int status = kCliExitUsage;
   switch (o.command) {
     case CliCommand::Read: status = read_once(o, master, c); break;
@@ -140,7 +151,9 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
     case CliCommand::Calib: status = run_calib(o, master, c); break;
     case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
-    case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, link.path); break;
+    case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, reopen); break;
+    case CliCommand::ConfigRead: status = run_config_read(master, c); break;
+    case CliCommand::ConfigWrite: status = run_config_write(o, master, link.params, reopen, c); break;
     case CliCommand::Search:
     case CliCommand::None: break;
   }

@@ -72,6 +72,12 @@ void showSensorTexts(SensorPage& p, const DeviceImage& image, bool& updating) {
   p.Label109->setText(qs(v.accuracy_class));
 }
 
+void showConstructionText(SensorPage& p, const std::string& text, bool& updating) {
+  ScopedFlag guard(updating);
+  p.Edit22->setText(QString::fromStdString(text));
+  markShown(p.Edit22);
+}
+
 void showExchangePage(ExchangePage& p, const DeviceImage& image, bool& updating) {
   ScopedFlag guard(updating);
   const ExchangePageView v = exchange_page_view(image);

@@ -2,6 +2,7 @@
 // Both settings pages filled from the device image. Filling holds the
 // updating guard, so no change handler of the page acts on it.
 #include <QList>
+#include <string>
 
 #include "device/device_image.h"
 
@@ -18,6 +19,8 @@ void showSensorPage(SensorPage& page, const DeviceImage& image, bool& updating);
 // What only a read of the device brings: the user text (white), the
 // construction name and the sensor data.
 void showSensorTexts(SensorPage& page, const DeviceImage& image, bool& updating);
+// Edit22 shows the construction-type name held in memory, white.
+void showConstructionText(SensorPage& page, const std::string& text, bool& updating);
 // Page "Параметры обмена": new link settings, identity, date, versions,
 // reply delay, byte order, model and watchdog.
 void showExchangePage(ExchangePage& page, const DeviceImage& image, bool& updating);

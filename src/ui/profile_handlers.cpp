@@ -107,8 +107,8 @@ void ProfileHandlers::N2Click() {
   showExchangePage(w_.exchange, c_.image, c_.updating);
   s_.showGaps();
   showSensorPage(w_.sensor, c_.image, c_.updating);
+  showConstructionText(w_.sensor, c_.profile.konstr_txt, c_.updating);
   ScopedFlag guard(c_.updating);
-  w_.sensor.Edit22->setText(QString::fromStdString(c_.profile.konstr_txt));
   w_.sensor.Edit23->setText(QString::fromStdString(register_text(c_.image.user_text.data(), c_.image.user_text.size())));
 }
 

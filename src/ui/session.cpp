@@ -102,7 +102,7 @@ void Session::FormCreate() {
   }
   w_.measure.CheckBox29->setChecked(false);
   showSensorPage(w_.sensor, c.image, c.updating);
-  showConstructionText();
+  showConstructionText(w_.sensor, context.profile.konstr_txt, context.updating);
 
   // The polling tick runs for the whole life of the window; it works only while polling is on.
   w_.Timer4->start();
@@ -162,12 +162,6 @@ void Session::FormClose() {
   c.profile.konstr_txt = w_.sensor.Edit22->text().toStdString();
   reportFileError(save_corr(c.folder, c.corr));
   profiles.saveProfile(profiles.recentPath());
-}
-
-void Session::showConstructionText() {
-  ScopedFlag guard(context.updating);
-  w_.sensor.Edit22->setText(QString::fromStdString(context.profile.konstr_txt));
-  markShown(w_.sensor.Edit22);
 }
 
 void Session::showGaps() {

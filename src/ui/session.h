@@ -46,8 +46,6 @@ class Session final : public QObject {
 
   void showGaps();
   void takeGaps();
-  // Edit22 shows the construction-type name held in memory.
-  void showConstructionText();
 
   AppContext context;
   MeasureHandlers measure;

@@ -19,9 +19,10 @@ struct ProgramResult {
   std::string err;
 };
 
-// A program still running after timeout_ms is killed.
+// A program still running after timeout_ms is killed. stdin_fd, when given,
+// becomes its standard input; otherwise it keeps the test's.
 inline ProgramResult run_program(const std::vector<std::string>& argv, const std::string& cwd,
-                                 int timeout_ms = 60000) {
+                                 int timeout_ms = 60000, int stdin_fd = -1) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
   std::vector<char*> args;
@@ -30,6 +31,7 @@ inline ProgramResult run_program(const std::vector<std::string>& argv, const std
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
+    if (stdin_fd >= 0) dup2(stdin_fd, STDIN_FILENO);
     dup2(out[1], STDOUT_FILENO);
     dup2(err[1], STDERR_FILENO);
     for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);

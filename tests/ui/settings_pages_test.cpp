@@ -52,6 +52,9 @@ class SettingsPagesTest : public QObject {
     QVERIFY(p.Panel12->isHidden());
     QCOMPARE(p.Edit7->text(), QString("250.0000   "));
     QVERIFY(!isMarkedEdited(p.Edit81));
+    // The device's construction name is shown and is what a profile saves next.
+    QCOMPARE(p.Edit22->text(), QString("ДИ 0...250 кПа"));
+    QCOMPARE(rig.c().profile.konstr_txt, std::string("ДИ 0...250 кПа"));
 
     p.Edit81->selectAll();
     QTest::keyClicks(p.Edit81, "2,5");

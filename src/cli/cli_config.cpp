@@ -1,0 +1,204 @@
+#include "cli/cli_config.h"
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "cli/config_registers.h"
+#include "cli/terminal_dialog.h"
+#include "device/group_transfers.h"
+#include "device/protected_write.h"
+#include "link/failure_report.h"
+
+namespace orn {
+namespace {
+
+constexpr const char* kPrefix = "orn20mb-cli: ";
+
+struct ReadStep {
+  const char* name;
+  ExchangeResult (*read)(ModbusMaster&, DeviceImage&, Progress&);
+};
+
+// Everything config read prints, group by group.
+constexpr ReadStep kReadSteps[] = {
+    {"чтение параметров обмена",
+     [](ModbusMaster& m, DeviceImage& image, Progress&) { return read_exchange_page(m, image); }},
+    {"чтение флага INIT",
+     [](ModbusMaster& m, DeviceImage& image, Progress&) { return read_init_flag(m, image.init_flag); }},
+    {"чтение временного зазора прибора",
+     [](ModbusMaster& m, DeviceImage& image, Progress&) { return read_device_gap(m, image); }},
+    {"чтение настроек датчика", read_sensor_settings},
+};
+
+struct ReadOutcome {
+  ExchangeResult result;
+  const char* failed_step = nullptr;
+};
+
+ReadOutcome read_configuration(ModbusMaster& master, DeviceImage& image, Progress& panel) {
+  for (const ReadStep& step : kReadSteps) {
+    const ExchangeResult r = step.read(master, image, panel);
+    if (!r.ok()) return {r, step.name};
+  }
+  return {};
+}
+
+void tell_failure(const ExchangeResult& r, CliContext& c) {
+  if (auto m = failure_message(r)) c.err << m->text << "\n";
+}
+
+// The step that failed and what it left on the device.
+void tell_step(std::string_view step, std::string_view state, CliContext& c) {
+  c.err << kPrefix << "ошибка обмена на шаге «" << step << "»; " << state << "\n";
+}
+
+// The groups in the order they are written: the exchange parameters last,
+// since after them the link moves to the device's new settings.
+struct GroupWrite {
+  ConfigGroup group;
+  const char* what;  // "... не записаны"
+  const char* step;
+};
+constexpr GroupWrite kWriteOrder[] = {
+    {ConfigGroup::Sensor, "параметры датчика", "запись параметров датчика"},
+    {ConfigGroup::DeviceGap, "временной зазор прибора", "запись временного зазора прибора"},
+    {ConfigGroup::Exchange, "параметры обмена", "запись параметров обмена"},
+};
+
+// A value with its register word where it has one, so that a difference
+// hidden by the shown form (T90 in whole seconds) is still told.
+std::string shown(const ConfigRegister& reg, const DeviceImage& image) {
+  std::string text = std::string(reg.name) + "=" + reg.show(image);
+  if (reg.word) {
+    char word[16];
+    std::snprintf(word, sizeof word, " (0x%04X)", static_cast<unsigned>(image.*reg.word));
+    text += word;
+  }
+  return text;
+}
+
+bool named(const CliOptions& o, const ConfigRegister& reg) {
+  for (const ConfigAssignment& a : o.assignments) {
+    if (a.reg == &reg) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int run_config_read(ModbusMaster& master, CliContext& c) {
+  DeviceImage image;
+  NoProgress panel;
+  const ReadOutcome read = read_configuration(master, image, panel);
+  if (read.failed_step) {
+    tell_failure(read.result, c);
+    tell_step(read.failed_step, "значения не выведены", c);
+    return kCliExitFailure;
+  }
+  for (const ConfigRegister& reg : config_registers()) c.out << reg.name << '=' << reg.show(image) << '\n';
+  return kCliExitOk;
+}
+
+bool config_write_answerable(const CliOptions& o, CliContext& c) {
+  if (questions_answerable(o.yes, c.in != nullptr && c.in_is_terminal)) return true;
+  c.err << kPrefix
+        << "config write задает вопросы перед записью, а стандартный ввод не терминал; "
+           "с --yes на каждый вопрос отвечается \"да\"\n";
+  return false;
+}
+
+int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link,
+                     const std::function<bool()>& reopen, CliContext& c) {
+  std::istringstream no_answers;
+  TerminalPrompt prompt(c.in != nullptr ? *c.in : no_answers, c.err, o.yes);
+  StreamProgress panel(c.err);
+
+  // Every register of a group is sent: the unnamed ones as just read.
+  DeviceImage image;
+  c.err << "Чтение параметров прибора\n";
+  if (const ReadOutcome read = read_configuration(master, image, panel); read.failed_step) {
+    tell_failure(read.result, c);
+    tell_step(read.failed_step, "ничего не записано", c);
+    return kCliExitFailure;
+  }
+  for (const ConfigAssignment& a : o.assignments) a.reg->take(a.value, image);  // checked when parsed
+
+  uint16_t never_read = 0;  // the settings were just read
+  ProtectedWriteContext context{master, prompt, panel, never_read};
+  auto switch_link = [&] {
+    adopt_device_link(image, link);
+    c.err << "Связь продолжается с новыми параметрами: адрес " << link.address << ", "
+          << baud_for_rate_index(link.rate_index) << " бод, четность " << parity_name(link.parity) << "\n";
+    reopen();
+  };
+  for (const GroupWrite& g : kWriteOrder) {
+    std::string values;
+    for (const ConfigRegister& reg : config_registers()) {
+      if (reg.group == g.group && named(o, reg)) values += " " + std::string(reg.name) + "=" + reg.show(image);
+    }
+    if (values.empty()) continue;
+    if (c.stop != nullptr && *c.stop != 0) {
+      c.err << kPrefix << "остановлено сигналом; не записаны " << g.what << "\n";
+      return kCliExitFailure;
+    }
+    c.err << "Новые значения:" << values << "\n";
+    WriteOutcome out;
+    switch (g.group) {
+      case ConfigGroup::Sensor: out = write_sensor_settings_protected(context, image, {}); break;
+      case ConfigGroup::DeviceGap: out = write_device_gap_protected(context, image); break;
+      case ConfigGroup::Exchange:
+        out = write_exchange_params_protected(context, image, image.init_flag, switch_link);
+        break;
+      case ConfigGroup::None: break;
+    }
+    // The core has already told the failure of its own transactions.
+    const std::string not_written = std::string(g.what) + " не записаны";
+    switch (out.step) {
+      case WriteStep::Answered:
+        c.err << kPrefix << "запись отменена; " << not_written << "\n";
+        return kCliExitDeclined;
+      case WriteStep::Inputs:  // the INIT read before the exchange parameters
+        tell_step("чтение флага INIT", not_written + ", защита от записи не снималась", c);
+        return kCliExitFailure;
+      case WriteStep::Unlock:
+        tell_step("снятие защиты от записи", not_written + ", прибор мог остаться без защиты от записи", c);
+        return kCliExitFailure;
+      case WriteStep::Writes:
+        tell_step(g.step, "прибор оставлен без защиты от записи", c);
+        return kCliExitFailure;
+      case WriteStep::Done:
+        if (!out.result.ok()) {
+          tell_failure(out.result, c);
+          tell_step("установка защиты от записи",
+                    std::string(g.what) + " записаны, прибор мог остаться без защиты от записи", c);
+          return kCliExitFailure;
+        }
+        break;
+    }
+  }
+
+  c.err << "Проверка: чтение после записи\n";
+  DeviceImage after;
+  if (const ReadOutcome read = read_configuration(master, after, panel); read.failed_step) {
+    tell_failure(read.result, c);
+    tell_step(std::string(read.failed_step) + " после записи", "записано, защита от записи установлена", c);
+    return kCliExitFailure;
+  }
+  bool same = true;
+  for (const ConfigRegister& reg : config_registers()) {
+    if (!reg.take) continue;
+    const bool differs = reg.word ? image.*reg.word != after.*reg.word : reg.show(image) != reg.show(after);
+    if (!differs) continue;
+    same = false;
+    c.err << kPrefix << "после записи прочитано " << shown(reg, after) << ", а записано " << shown(reg, image)
+          << "\n";
+  }
+  if (!same) return kCliExitFailure;
+  for (const ConfigRegister& reg : config_registers()) {
+    if (named(o, reg)) c.out << reg.name << '=' << reg.show(after) << '\n';
+  }
+  return kCliExitOk;
+}
+
+}  // namespace orn
