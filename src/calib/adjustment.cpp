@@ -153,15 +153,7 @@ bool Adjustment::open() {
       return false;
     }
   }
-  // Here a read that needed a retry counts as a fault as well.
-  const ExchangeResult m = read_measurement(c_.master, MeasureBlock::Measurement, c_.record);
-  if (m.faults != 0 || m.exception != 0 || m.unchecked) {
-    fail(m);
-    return false;
-  }
-  show_all();
-  v_.show_value(value_item(c_.record.pizmf, c_.record.izmerr, c_.record.statp));
-  v_.enable_buttons(true);
+  if (!read_and_show_value()) return false;
   whiten_fields();
   active_ = true;
   v_.set_status(kReadDone);
@@ -172,13 +164,24 @@ bool Adjustment::read() {
   whiten_fields();
   v_.enable_buttons(false);
   v_.set_status(kReading);
-  ExchangeResult r = read_offset_group(c_.master, c_.image);
-  if (r.ok()) r = read_span_group(c_.master, c_.image);
+  const ExchangeResult r = read_offset_and_span();
   if (!r.ok()) {
     fail(r);
     return false;
   }
-  r = read_measurement(c_.master, MeasureBlock::Measurement, c_.record);
+  if (!read_and_show_value()) return false;
+  v_.set_status(kReadDone);
+  return true;
+}
+
+ExchangeResult Adjustment::read_offset_and_span() {
+  const ExchangeResult r = read_offset_group(c_.master, c_.image);
+  return r.ok() ? read_span_group(c_.master, c_.image) : r;
+}
+
+bool Adjustment::read_and_show_value() {
+  // Here a read that needed a retry counts as a fault as well.
+  const ExchangeResult r = read_measurement(c_.master, MeasureBlock::Measurement, c_.record);
   if (r.faults != 0 || r.exception != 0 || r.unchecked) {
     fail(r);
     return false;
@@ -186,7 +189,6 @@ bool Adjustment::read() {
   show_all();
   v_.show_value(value_item(c_.record.pizmf, c_.record.izmerr, c_.record.statp));
   v_.enable_buttons(true);
-  v_.set_status(kReadDone);
   return true;
 }
 
@@ -217,27 +219,28 @@ std::optional<AdjustEnd> Adjustment::accumulate(float& average, uint16_t n, uint
   }
 }
 
-AdjustEnd Adjustment::adjust_zero() {
+AdjustEnd Adjustment::adjust(PanelField value, PanelField target, AdjustEnd (Adjustment::*run)()) {
   if (!active_) return AdjustEnd::Failed;
-  v_.set_colour(PanelField::UserZero, FieldColour::White);
-  v_.set_colour(PanelField::ZeroTarget, FieldColour::White);
+  v_.set_colour(value, FieldColour::White);
+  v_.set_colour(target, FieldColour::White);
   parse_panel_fields(v_.field_texts(), c_.image, c_.settings, c_.prompt);
   v_.enable_buttons(false);
-  const AdjustEnd end = run_zero();
+  const AdjustEnd end = (this->*run)();
   v_.enable_buttons(true);
   return end;
 }
 
-AdjustEnd Adjustment::run_zero() {
-  v_.set_status(kAdjustReading);
-  c_.master.pump().dispatch();
-  ExchangeResult r = read_offset_group(c_.master, c_.image);
-  if (r.ok()) r = read_span_group(c_.master, c_.image);
-  if (!r.ok()) {
-    report_exchange_failure(c_.prompt, r);
-    return AdjustEnd::Failed;
-  }
-  if (!check_span_range(c_.image, c_.prompt)) return AdjustEnd::Failed;
+AdjustEnd Adjustment::adjust_zero() {
+  return adjust(PanelField::UserZero, PanelField::ZeroTarget, &Adjustment::run_zero);
+}
+
+AdjustEnd Adjustment::adjust_span() {
+  return adjust(PanelField::UserSpan, PanelField::SpanTarget, &Adjustment::run_span);
+}
+
+// The first intermediate block read and shown; then sampling starts unless
+// the panel was left meanwhile.
+std::optional<AdjustEnd> Adjustment::start_sampling() {
   if (!read_and_show_block()) return AdjustEnd::Failed;
   show_all();
   whiten_fields();
@@ -246,6 +249,19 @@ AdjustEnd Adjustment::run_zero() {
     return AdjustEnd::Left;
   }
   v_.set_status(kAccumulating);
+  return std::nullopt;
+}
+
+AdjustEnd Adjustment::run_zero() {
+  v_.set_status(kAdjustReading);
+  c_.master.pump().dispatch();
+  const ExchangeResult r = read_offset_and_span();
+  if (!r.ok()) {
+    report_exchange_failure(c_.prompt, r);
+    return AdjustEnd::Failed;
+  }
+  if (!check_span_range(c_.image, c_.prompt)) return AdjustEnd::Failed;
+  if (auto ended = start_sampling()) return *ended;
   float average = c_.record.pizmf;
   if (auto ended = accumulate(average, c_.settings.zero_samples, kZeroPauseMs)) return *ended;
 
@@ -259,21 +275,9 @@ AdjustEnd Adjustment::run_zero() {
   return AdjustEnd::Computed;
 }
 
-AdjustEnd Adjustment::adjust_span() {
-  if (!active_) return AdjustEnd::Failed;
-  v_.set_colour(PanelField::UserSpan, FieldColour::White);
-  v_.set_colour(PanelField::SpanTarget, FieldColour::White);
-  parse_panel_fields(v_.field_texts(), c_.image, c_.settings, c_.prompt);
-  v_.enable_buttons(false);
-  const AdjustEnd end = run_span();
-  v_.enable_buttons(true);
-  return end;
-}
-
 AdjustEnd Adjustment::run_span() {
   v_.set_status(kAdjustReading);
-  ExchangeResult r = read_offset_group(c_.master, c_.image);
-  if (r.ok()) r = read_span_group(c_.master, c_.image);
+  ExchangeResult r = read_offset_and_span();
   if (!r.ok()) {
     report_exchange_failure(c_.prompt, r);
     return AdjustEnd::Failed;
@@ -285,14 +289,7 @@ AdjustEnd Adjustment::run_span() {
   if (!r.ok()) report_exchange_failure(c_.prompt, r);
   const std::optional<float> d = check_span_range(c_.image, c_.prompt);
   if (!d) return AdjustEnd::Failed;
-  if (!read_and_show_block()) return AdjustEnd::Failed;
-  show_all();
-  whiten_fields();
-  if (!active_) {
-    v_.set_status("");
-    return AdjustEnd::Left;
-  }
-  v_.set_status(kAccumulating);
+  if (auto ended = start_sampling()) return *ended;
   float average = c_.image.intermediate.izmp_sensun;
   if (auto ended = accumulate(average, c_.settings.span_samples, kSpanPauseMs)) return *ended;
 

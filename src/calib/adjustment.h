@@ -122,8 +122,13 @@ class Adjustment {
 
  private:
   struct Kind;
+  AdjustEnd adjust(PanelField value, PanelField target, AdjustEnd (Adjustment::*run)());
   AdjustEnd run_zero();
   AdjustEnd run_span();
+  ExchangeResult read_offset_and_span();
+  // The measured value, shown with the fields; false after a reported fault.
+  bool read_and_show_value();
+  std::optional<AdjustEnd> start_sampling();
   // Samples the intermediate value n times; false when it ended early.
   std::optional<AdjustEnd> accumulate(float& average, uint16_t n, uint32_t pause_ms);
   bool read_and_show_block();

@@ -1,8 +1,7 @@
 #include "calib/coefficient_files.h"
 
-#include <sys/stat.h>
-
 #include "device/input_checks.h"
+#include "settings/atomic_file.h"
 #include "settings/ini_file.h"
 #include "units/number_format.h"
 
@@ -48,13 +47,6 @@ Text corr_created(const CoefficientKey& k) {
 Text corr_default(const CoefficientKey& k) {
   if (k.key != "0") return Text::ZeroShort;
   return k.section == "CA" || k.section == "CC" ? Text::Zero : Text::One;
-}
-
-// A read-only file is made writable for its owner, so it can be rewritten.
-void make_writable(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-    ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
 }
 
 std::string coefficient_text(float x) { return format_number(x, NumberFormat::Coefficient); }

@@ -1,6 +1,5 @@
 #include "cli/cli_calib.h"
 
-#include <sstream>
 
 #include "calib/adjustment.h"
 #include "calib/user_trims.h"
@@ -113,13 +112,7 @@ int trims(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prom
 }  // namespace
 
 int run_calib(const CliOptions& o, ModbusMaster& master, CliContext& c) {
-  const bool asks = o.calib != CalibCommand::Trims || o.trims;
-  if (asks && !questions_answerable(o.yes, c.in_is_terminal)) {
-    c.err << "calib задает вопросы перед записью: укажите --yes или запустите команду в терминале\n";
-    return kCliExitUsage;
-  }
-  std::istringstream none;
-  TerminalPrompt prompt(c.in != nullptr ? *c.in : none, c.err, o.yes);
+  TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress progress(c.err);
   return o.calib == CalibCommand::Trims ? trims(o, master, c, prompt, progress)
                                         : adjust(o, master, c, prompt, progress);

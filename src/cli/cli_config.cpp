@@ -1,7 +1,6 @@
 #include "cli/cli_config.h"
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "cli/config_registers.h"
@@ -100,18 +99,9 @@ int run_config_read(ModbusMaster& master, CliContext& c) {
   return kCliExitOk;
 }
 
-bool config_write_answerable(const CliOptions& o, CliContext& c) {
-  if (questions_answerable(o.yes, c.in != nullptr && c.in_is_terminal)) return true;
-  c.err << kPrefix
-        << "config write задает вопросы перед записью, а стандартный ввод не терминал; "
-           "с --yes на каждый вопрос отвечается \"да\"\n";
-  return false;
-}
-
 int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link,
                      const std::function<bool()>& reopen, CliContext& c) {
-  std::istringstream no_answers;
-  TerminalPrompt prompt(c.in != nullptr ? *c.in : no_answers, c.err, o.yes);
+  TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress panel(c.err);
 
   // Every register of a group is sent: the unnamed ones as just read.

@@ -17,10 +17,6 @@ inline constexpr int kCliExitDeclined = 1;
 // Reads the settings groups and prints every register of config_registers().
 int run_config_read(ModbusMaster& master, CliContext& context);
 
-// config write asks before writing: false, after saying why, when nobody can
-// answer (no --yes and no person at standard input).
-bool config_write_answerable(const CliOptions& options, CliContext& context);
-
 // Writes the groups of the named registers. link is the master's link
 // parameters; after the device took new exchange parameters they become the
 // device's and reopen opens the port at them (false, reported, when it cannot).

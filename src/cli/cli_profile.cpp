@@ -1,7 +1,6 @@
 #include "cli/cli_profile.h"
 
 #include <filesystem>
-#include <sstream>
 
 #include "calib/calib_transfers.h"
 #include "cli/terminal_dialog.h"
@@ -32,8 +31,7 @@ bool file_error(const std::optional<std::string>& error, CliContext& c) {
 int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& c) {
   ProfileMemory m;
   if (file_error(load_profile(path, m.target(), false), c)) return kCliExitFailure;
-  std::istringstream no_answers;
-  TerminalPrompt prompt(no_answers, c.err, false);
+  TerminalPrompt prompt(nullptr, c.err, false);
   StreamProgress panel(c.err);
   ExchangeResult r = read_exchange_page(master, m.image);
   if (r.ok()) r = read_sensor_settings(master, m.image, panel);
@@ -50,10 +48,6 @@ int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& 
 }
 
 int refuse_profile_write(const CliOptions& o, CliContext& c) {
-  if (!questions_answerable(o.yes, c.in_is_terminal)) {
-    c.err << "profile write задает вопросы перед записью: ответьте на них на терминале или укажите --yes\n";
-    return kCliExitUsage;
-  }
   // A profile that is not there would be written from the read defaults.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(o.profile_file, ec)) {
@@ -68,8 +62,7 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
   ProfileMemory m;
   if (file_error(load_profile(o.profile_file, m.target(), false), c)) return kCliExitFailure;
 
-  std::istringstream no_answers;
-  TerminalPrompt prompt(c.in != nullptr ? *c.in : no_answers, c.err, o.yes);
+  TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress panel(c.err);
   uint16_t never_read = 1;
   ProtectedWriteContext pc{master, prompt, panel, never_read};

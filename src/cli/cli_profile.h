@@ -18,9 +18,8 @@ namespace orn {
 // (the new-file values when it does not exist yet).
 int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& context);
 
-// Before the port is opened: a profile write needs its file and someone (or
-// --yes) to answer its questions. Returns the exit status that refuses it,
-// or 0 when it may go on.
+// Before the port is opened: a profile write needs its file. Returns the
+// exit status that refuses it, or 0 when it may go on.
 int refuse_profile_write(const CliOptions& options, CliContext& context);
 
 // Writes the sensor settings, the user trims and last the exchange

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "cli/cli_calib.h"
-#include "cli/cli_profile.h"
 #include "cli/cli_config.h"
+#include "cli/cli_profile.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
+#include "cli/terminal_dialog.h"
 #include "device/register_map.h"
 #include "link/failure_report.h"
 #include "link/modbus_master.h"
@@ -111,6 +112,16 @@ int regs_write(const CliOptions& o, ModbusMaster& master, CliContext& c) {
                                                                                      : kCliExitFailure;
 }
 
+// The commands whose writes ask before they send anything.
+const char* asking_command(const CliOptions& o) {
+  switch (o.command) {
+    case CliCommand::ConfigWrite: return "config write";
+    case CliCommand::ProfileWrite: return "profile write";
+    case CliCommand::Calib: return o.calib != CalibCommand::Trims || o.trims ? "calib" : nullptr;
+    default: return nullptr;
+  }
+}
+
 }  // namespace
 
 int run_cli(const CliOptions& o, CliContext& c) {
@@ -120,7 +131,14 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (o.command == CliCommand::ProfileWrite) {
     if (const int refused = refuse_profile_write(o, c)) return refused;
   }
-  if (o.command == CliCommand::ConfigWrite && !config_write_answerable(o, c)) return kCliExitUsage;
+  // Nothing is sent when nobody can answer the questions: no --yes and no person at standard input.
+  if (const char* asking = asking_command(o);
+      asking != nullptr && !questions_answerable(o.yes, c.in != nullptr && c.in_is_terminal)) {
+    c.err << "orn20mb-cli: " << asking
+          << " задает вопросы перед записью, а стандартный ввод не терминал; с --yes на каждый вопрос "
+             "отвечается \"да\"\n";
+    return kCliExitUsage;
+  }
   auto open_port = [&] {
     if (link.path.empty() ||
         !c.port.open(link.path, baud_for_rate_index(link.params.rate_index), link.params.parity)) {

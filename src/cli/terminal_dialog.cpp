@@ -23,7 +23,7 @@ bool TerminalPrompt::ask(const std::string& text, const std::string& caption, Pr
   }
   err_ << std::flush;
   std::string answer;
-  if (!std::getline(in_, answer)) {
+  if (in_ == nullptr || !std::getline(*in_, answer)) {
     err_ << "\n" << std::flush;
     return false;
   }

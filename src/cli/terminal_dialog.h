@@ -14,15 +14,16 @@ namespace orn {
 class TerminalPrompt final : public Prompt {
  public:
   // With assume_yes every question is printed and answered Yes; otherwise
-  // an answer is read from `in`, and anything but yes (end of input too) is No.
-  TerminalPrompt(std::istream& in, std::ostream& err, bool assume_yes)
+  // an answer is read from `in`, and anything but yes (end of input, or no
+  // input at all, too) is No.
+  TerminalPrompt(std::istream* in, std::ostream& err, bool assume_yes)
       : in_(in), err_(err), assume_yes_(assume_yes) {}
 
   bool ask(const std::string& text, const std::string& caption, PromptIcon icon) override;
   void tell(const std::string& text, const std::string& caption, PromptIcon icon) override;
 
  private:
-  std::istream& in_;
+  std::istream* in_;
   std::ostream& err_;
   bool assume_yes_;
 };

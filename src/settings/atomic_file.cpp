@@ -224,4 +224,10 @@ std::optional<std::string> write_file_atomically(const std::string& path, const 
   return std::nullopt;
 }
 
+void make_writable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+    ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
+}
+
 }  // namespace orn

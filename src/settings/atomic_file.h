@@ -29,4 +29,8 @@ FileRead read_whole_file(const std::string& path);
 // "Unable to write to <path>".
 std::optional<std::string> write_file_atomically(const std::string& path, const std::string& bytes);
 
+// Clears a read-only mark the way Windows clears its attribute: an existing
+// regular file without the owner's write bit gets it, so it can be rewritten.
+void make_writable(const std::string& path);
+
 }  // namespace orn

@@ -1,7 +1,5 @@
 #include "settings/profile.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -11,6 +9,7 @@
 #include "device/input_checks.h"
 #include "device/value_codec.h"
 #include "link/link_params.h"
+#include "settings/atomic_file.h"
 #include "settings/ini_file.h"
 #include "units/number_format.h"
 
@@ -307,10 +306,7 @@ std::optional<std::string> load_profile(const std::string& path, ProfileTarget t
 }
 
 std::optional<std::string> save_profile(const std::string& path, const ProfileTarget& t) {
-  // The way a Windows read-only attribute is cleared: our write permission comes back.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-    ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
+  make_writable(path);
 
   const DeviceImage& im = t.image;
   const ProfileKept& k = t.kept;

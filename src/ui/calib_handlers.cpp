@@ -13,13 +13,13 @@
 #include "ui/measure_handlers.h"
 #include "ui/page_fill.h"
 #include "ui/status_colour.h"
+#include "ui/qt_text.h"
 
 namespace orn {
 namespace {
 
 const QColor kLime(0x00, 0xFF, 0x00);
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 // A freshly computed value in a panel field.

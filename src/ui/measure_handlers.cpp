@@ -10,14 +10,13 @@
 #include "ui/line_free.h"
 #include "ui/main_window.h"
 #include "ui/status_colour.h"
+#include "ui/qt_text.h"
 
 namespace orn {
 namespace {
 
 constexpr int kPollIntervalMs = 1000;
 constexpr const char* kResultCaption = "Результат операции";
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

@@ -10,11 +10,10 @@
 #include "ui/edit_marks.h"
 #include "ui/page_exchange.h"
 #include "ui/page_sensor.h"
+#include "ui/qt_text.h"
 
 namespace orn {
 namespace {
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 // A choice without an item for its value shows nothing chosen.
 void choose(QComboBox* box, int item) { box->setCurrentIndex(item); }

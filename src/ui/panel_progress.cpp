@@ -5,12 +5,9 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "ui/qt_text.h"
+
 namespace orn {
-namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
 
 void PanelProgress::show(std::string_view text) {
   panel_->setText(qs(text));

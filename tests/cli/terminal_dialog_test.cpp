@@ -19,7 +19,7 @@ TEST(TerminalDialog, YesAnswers) {
 TEST(TerminalDialog, AsksEachQuestionOnItsOwnLineOfInput) {
   std::istringstream in("y\nn\n");
   std::ostringstream err;
-  TerminalPrompt prompt(in, err, false);
+  TerminalPrompt prompt(&in, err, false);
   EXPECT_TRUE(prompt.ask("Записать?", "Вопрос", PromptIcon::Question));
   EXPECT_FALSE(prompt.ask("Ещё раз?", "Вопрос", PromptIcon::Question));
   EXPECT_FALSE(prompt.ask("Третий?", "Вопрос", PromptIcon::Question));  // end of input is No
@@ -29,12 +29,14 @@ TEST(TerminalDialog, AsksEachQuestionOnItsOwnLineOfInput) {
 TEST(TerminalDialog, AssumedYesReadsNothing) {
   std::istringstream in("n\n");
   std::ostringstream err;
-  TerminalPrompt prompt(in, err, true);
+  TerminalPrompt prompt(&in, err, true);
   EXPECT_TRUE(prompt.ask("Записать?", "Вопрос", PromptIcon::Question));
   EXPECT_EQ(err.str(), "Вопрос: Записать? [y/N] y (--yes)\n");
   std::string left;
   EXPECT_TRUE(std::getline(in, left));
   EXPECT_EQ(left, "n");
+  TerminalPrompt no_input(nullptr, err, false);
+  EXPECT_FALSE(no_input.ask("Записать?", "Вопрос", PromptIcon::Question));
   EXPECT_FALSE(questions_answerable(false, false));
   EXPECT_TRUE(questions_answerable(true, false));
 }

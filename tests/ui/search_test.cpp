@@ -8,31 +8,28 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
+#include <vector>
 
-#include "sim/sim_line.h"
-#include "sim/sim_serial_port.h"
-#include "support/fakes.h"
-#include "ui/main_window.h"
-#include "ui/session.h"
+#include "window_rig.h"
 
 namespace orn {
 namespace {
 
-// A window on an in-memory line; the link starts at COM1, 19200, no parity, address 1.
-struct Rig {
-  explicit Rig(std::initializer_list<sim::LinkSettings> transmitters) {
-    for (const sim::LinkSettings& at : transmitters) {
-      sim::TransmitterConfig config;
-      config.link = at;
-      line.add(config);
-    }
-    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
-    session->FormCreate();
-    window.Timer4->stop();
+std::vector<sim::TransmitterConfig> at(std::initializer_list<sim::LinkSettings> links) {
+  std::vector<sim::TransmitterConfig> configs;
+  for (const sim::LinkSettings& link : links) {
+    sim::TransmitterConfig config;
+    config.link = link;
+    configs.push_back(config);
+  }
+  return configs;
+}
+
+// The window on the search page; the link starts at COM1, 19200, no parity, address 1.
+struct SearchRig : Rig {
+  explicit SearchRig(std::initializer_list<sim::LinkSettings> transmitters) : Rig(at(transmitters)) {
     window.TabbedNotebook1->setCurrentIndex(MainWindow::SearchPageIndex);
   }
   QStringList found() const {
@@ -46,15 +43,6 @@ struct Rig {
     for (const auto& r : prompt.records) out.push_back(r.text);
     return out;
   }
-
-  QTemporaryDir dir;
-  MainWindow window;
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::ScriptedPrompt prompt;
-  test::FixedClock clock;
-  std::unique_ptr<Session> session;
 };
 
 }  // namespace
@@ -64,7 +52,7 @@ class SearchTest : public QObject {
 
  private slots:
   void startupShowsTheSelection() {
-    Rig rig({});
+    SearchRig rig({});
     const SearchPage& p = rig.page();
     for (QCheckBox* box : {p.CheckBox12, p.CheckBox13, p.CheckBox15, p.CheckBox16, p.CheckBox17})
       QVERIFY2(box->isChecked(), qPrintable(box->objectName()));
@@ -77,7 +65,7 @@ class SearchTest : public QObject {
   }
 
   void theSearchFindsTheTransmitterAndPickingItChangesTheLinkStrip() {
-    Rig rig({{2, 9600, kParityEven}});
+    SearchRig rig({{2, 9600, kParityEven}});
     const SearchPage& p = rig.page();
     rig.window.search.Button33->click();
 
@@ -109,7 +97,7 @@ class SearchTest : public QObject {
   }
 
   void whileRunningTheLinkIsLockedAndStopEndsIt() {
-    Rig rig({{1, 19200, kParityNone}, {4, 19200, kParityNone}});
+    SearchRig rig({{1, 19200, kParityNone}, {4, 19200, kParityNone}});
     const SearchPage& p = rig.page();
     // Only 19200 without parity, the range given backwards.
     for (QCheckBox* box : {p.CheckBox12, p.CheckBox16, p.CheckBox17}) box->setChecked(false);
@@ -149,7 +137,7 @@ class SearchTest : public QObject {
   // Closing the window ends a running search after its probe, silently; the
   // close itself waits until the line is free, then leaves the port closed.
   void closingTheWindowEndsTheSearch() {
-    Rig rig({{1, 19200, kParityNone}});
+    SearchRig rig({{1, 19200, kParityNone}});
     size_t probes = 0;
     rig.pump.on_dispatch = [&] {
       if (rig.page().Panel11->text().endsWith("номер прибора 2") && probes++ == 0) rig.window.close();

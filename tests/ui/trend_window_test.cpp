@@ -12,17 +12,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QValueAxis>
 #include <QtTest>
 
-#include <memory>
-
-#include "sim/sim_line.h"
-#include "sim/sim_serial_port.h"
-#include "support/fakes.h"
-#include "ui/main_window.h"
-#include "ui/session.h"
+#include "window_rig.h"
 
 namespace orn {
 namespace {
@@ -35,26 +28,6 @@ QValueAxis* valueAxis(TrendWindow& w) {
   return qobject_cast<QValueAxis*>(w.view()->chart()->axes(Qt::Vertical).value(0));
 }
 
-// A window with a session on an in-memory line with one simulated transmitter.
-struct Rig {
-  Rig() {
-    sim::TransmitterConfig config;
-    config.pressure.kpa = 101.325;
-    line.add(config);
-    session = std::make_unique<Session>(window, port, pump, prompt, clock, dir.path().toStdString());
-    session->FormCreate();
-    window.Timer4->stop();
-  }
-  QTemporaryDir dir;
-  MainWindow window;
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::ScriptedPrompt prompt;
-  test::FixedClock clock;
-  std::unique_ptr<Session> session;
-};
-
 }  // namespace
 
 class TrendWindowTest : public QObject {
@@ -62,7 +35,7 @@ class TrendWindowTest : public QObject {
 
  private slots:
   void theMenuItemFollowsTheFileMenuAndOpensTheChart() {
-    Rig rig;
+    Rig rig(101.325);
     const QList<QAction*> items = rig.window.menu.MainMenu1->actions();
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0]->text(), QString("Файл"));
@@ -77,7 +50,7 @@ class TrendWindowTest : public QObject {
   }
 
   void everyReadOfThePageReachesTheChartAndAFailureIsAGap() {
-    Rig rig;
+    Rig rig(101.325);
     TrendWindow* trend = rig.session->trend;
     trend->show();
     rig.window.measure.Button17->click();  // single read

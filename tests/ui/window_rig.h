@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
@@ -18,10 +19,12 @@ namespace orn {
 
 struct Rig {
   // devDat and recentPrf, when given, are the dev.dat and recent.prf the start-up finds.
-  explicit Rig(double kpa = 100.0, const QByteArray& devDat = {}, const QByteArray& recentPrf = {}) {
-    sim::TransmitterConfig config;
-    config.pressure.kpa = kpa;
-    line.add(config);
+  explicit Rig(double kpa = 100.0, const QByteArray& devDat = {}, const QByteArray& recentPrf = {})
+      : Rig(std::vector{transmitterAt(kpa)}, devDat, recentPrf) {}
+  // Several transmitters on the line.
+  explicit Rig(const std::vector<sim::TransmitterConfig>& transmitters, const QByteArray& devDat = {},
+               const QByteArray& recentPrf = {}) {
+    for (const sim::TransmitterConfig& config : transmitters) line.add(config);
     for (const auto& [name, bytes] : {std::pair{"dev.dat", devDat}, std::pair{"recent.prf", recentPrf}}) {
       QFile f(dir.path() + "/" + name);
       if (!bytes.isEmpty() && f.open(QIODevice::WriteOnly)) f.write(bytes);
@@ -30,6 +33,11 @@ struct Rig {
     session->FormCreate();
     window.Timer4->stop();  // the tests drive the polling tick themselves
     session->context.log.izm_name = (dir.path() + "/izm.txt").toStdString();
+  }
+  static sim::TransmitterConfig transmitterAt(double kpa) {
+    sim::TransmitterConfig config;
+    config.pressure.kpa = kpa;
+    return config;
   }
   AppContext& c() { return session->context; }
   QString text(QLabel* label) const { return label->text(); }
