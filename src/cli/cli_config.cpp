@@ -128,7 +128,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
       if (reg.group == g.group && named(o, reg)) values += " " + std::string(reg.name) + "=" + reg.show(image);
     }
     if (values.empty()) continue;
-    if (c.stop != nullptr && *c.stop != 0) {
+    if (c.stop != nullptr && c.stop->raised()) {
       c.err << kPrefix << "остановлено сигналом; не записаны " << g.what << "\n";
       return kCliExitFailure;
     }
@@ -157,13 +157,15 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
       case WriteStep::Writes:
         tell_step(g.step, "прибор оставлен без защиты от записи", c);
         return kCliExitFailure;
+      case WriteStep::Lock:
+        tell_failure(out.result, c);
+        tell_step("установка защиты от записи",
+                  std::string(g.what) + " записаны, прибор мог остаться без защиты от записи", c);
+        return kCliExitFailure;
+      case WriteStep::Stopped:
+        c.err << kPrefix << "остановлено сигналом; не записаны " << g.what << "\n";
+        return kCliExitFailure;
       case WriteStep::Done:
-        if (!out.result.ok()) {
-          tell_failure(out.result, c);
-          tell_step("установка защиты от записи",
-                    std::string(g.what) + " записаны, прибор мог остаться без защиты от записи", c);
-          return kCliExitFailure;
-        }
         break;
     }
   }

@@ -82,7 +82,7 @@ int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   PollCounters counters;
   const MeasureLogSettings no_file;  // lines go to the output instead
   bool failed = false;
-  auto stopped = [&c] { return c.stop != nullptr && *c.stop != 0; };
+  auto stopped = [&c] { return c.stop != nullptr && c.stop->raised(); };
   for (uint32_t i = 0; i < o.cycles && !stopped(); ++i) {
     const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
     failed |= !report(r, c);
@@ -155,6 +155,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (!open_port()) return kCliExitFailure;
 
   ModbusMaster master(c.port, c.pump, c.clock, link.params, link.exchange, link.timeouts);
+  if (c.stop != nullptr) master.set_stop(*c.stop);
   // config write and profile write move the link to the device's new exchange parameters.
   auto reopen = [&] {
     c.port.close();
@@ -180,7 +181,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)
     c.err << "Адрес 255: запись отправлена, ответ прибора не проверялся.\n";
   c.port.close();
-  if (c.stop != nullptr && *c.stop != 0) return 128 + *c.stop;
+  if (c.stop != nullptr && c.stop->raised()) return 128 + c.stop->number();
   return status;
 }
 

@@ -2,7 +2,6 @@
 // Runs one orn20mb-cli command on a serial port: the link comes from the
 // settings files of a folder (read only) and the options, the output goes to
 // two streams. The seams let tests run it on a scripted port in virtual time.
-#include <csignal>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -11,6 +10,7 @@
 #include "link/clock.h"
 #include "link/pump.h"
 #include "link/serial_port.h"
+#include "link/stop_flag.h"
 
 namespace orn {
 
@@ -25,9 +25,11 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   std::string folder;  // where dev.dat and to.dat are looked for
-  // Set by a stop signal (its number): polling ends after the running cycle,
-  // still printing the counters, and the exit status is 128 + the number.
-  const volatile std::sig_atomic_t* stop = nullptr;
+  // Raised by a stop signal (its number): the running transaction makes no
+  // further attempt, nothing new is written (a lock after an unlock still
+  // goes out), polling ends after the running cycle, still printing the
+  // counters, and the exit status is 128 + the number.
+  StopFlag* stop = nullptr;
   bool err_is_terminal = false;  // progress may redraw one line of err
   // Answers to the questions of protected writes; none reads as No to each.
   std::istream* in = nullptr;

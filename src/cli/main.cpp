@@ -16,21 +16,22 @@
 #include "link/clock.h"
 #include "link/system_serial_port.h"
 #include "link/pump.h"
+#include "link/stop_flag.h"
 
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
+orn::StopFlag stopFlag;
 
-void onStopSignal(int number) { stopSignal = number; }
+void onStopSignal(int number) { stopFlag.raise(number); }
 
-// Waits as a plain sleep, in short steps, so that a stop signal ends the
-// pause between polling cycles at once.
+// Waits as a plain sleep, in short steps, so that a stop signal ends a pause
+// at once; the pauses of a lock that finishes after a stop are kept.
 class StoppablePump final : public orn::Pump {
  public:
   void dispatch() override {}
   void wait(uint32_t ms) override {
     constexpr uint32_t kStepMs = 20;
-    for (uint32_t waited = 0; waited < ms && stopSignal == 0; waited += kStepMs)
+    for (uint32_t waited = 0; waited < ms && !stopFlag.stops(); waited += kStepMs)
       std::this_thread::sleep_for(std::chrono::milliseconds(std::min(kStepMs, ms - waited)));
   }
   void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
   SystemSerialPort port;
   StoppablePump pump;
   SystemClock clock;
-  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopSignal,
+  CliContext context{port, pump, clock, std::cout, std::cerr, ec ? "." : folder.string(), &stopFlag,
                      isatty(STDERR_FILENO) == 1, &std::cin, isatty(STDIN_FILENO) == 1};
   return run_cli(parsed.options, context);
 }

@@ -16,18 +16,76 @@ constexpr const char* kFactoryQuestion =
     "Данные, хранящиеся в приборе, будут запомнены как заводские установки.";
 constexpr const char* kFactoryDone = "Параметры прибора скопированы в область заводских установок.";
 constexpr uint32_t kAfterRetriedFsetMs = 300;
+constexpr ProtectionState kLeftUnlocked{"прибор оставлен без защиты от записи",
+                                       "Прибор оставлен без защиты от записи."};
+constexpr ProtectionState kMayBeUnlocked{"прибор мог остаться без защиты от записи",
+                                        "Прибор мог остаться без защиты от записи."};
+
+WriteOutcome ended_at(WriteStep step) {
+  WriteOutcome out;
+  out.step = step;
+  return out;
+}
 
 bool ask(Prompt& prompt, std::string_view text) {
   return prompt.ask(std::string(text), kQuestionCaption, PromptIcon::Warning);
 }
 
-WriteOutcome failed(ProtectedWriteContext& c, WriteStep step, const ExchangeResult& r) {
+// The failure's own message and, after the unlock, what it left on the device.
+void report(Prompt& prompt, const ExchangeResult& r, const WriteOutcome& out) {
+  auto m = failure_message(r);
+  if (!m) return;
+  if (const ProtectionState* state = protection_state(out)) m->text += " " + std::string(state->sentence);
+  prompt.tell(m->text, m->caption, PromptIcon::Warning);
+}
+
+WriteOutcome failed(ProtectedWriteContext& c, WriteOutcome out, WriteStep step, const ExchangeResult& r) {
   c.panel.hide();
-  report_exchange_failure(c.prompt, r);
-  return {step, r};
+  out.step = step;
+  out.result = r;
+  report(c.prompt, r, out);
+  return out;
+}
+
+// After a stop: the lock still goes out once the unlock did, so the device is
+// not left open; nothing is shown, the caller words the outcome.
+WriteOutcome stopped(ProtectedWriteContext& c, WriteOutcome out, const ExchangeResult& r) {
+  out.step = WriteStep::Stopped;
+  out.result = r;
+  if (out.unlock_sent) {
+    const StopFlag::Finishing finishing(c.master.stop());
+    out.lock = lock_device(c.master);
+    out.lock_sent = true;
+  }
+  c.panel.hide();
+  return out;
+}
+
+// Locks after the writes, also when a stop came meanwhile; a lock that did
+// not answer is told after the success text, since the writes did land.
+WriteOutcome lock_and_tell(ProtectedWriteContext& c, WriteOutcome out, std::string_view success_text) {
+  {
+    const StopFlag::Finishing finishing(c.master.stop());
+    out.lock = lock_device(c.master);
+  }
+  out.lock_sent = true;
+  c.panel.hide();
+  if (!success_text.empty())
+    c.prompt.tell(std::string(success_text), kResultCaption, PromptIcon::Information);
+  if (!out.lock.ok()) {
+    out.step = WriteStep::Lock;
+    out.result = out.lock;
+    report(c.prompt, out.lock, out);
+  }
+  return out;
 }
 
 }  // namespace
+
+const ProtectionState* protection_state(const WriteOutcome& out) {
+  if (!out.may_be_unlocked()) return nullptr;
+  return out.step == WriteStep::Writes ? &kLeftUnlocked : &kMayBeUnlocked;
+}
 
 bool pass_never_read_question(Prompt& prompt, uint16_t& settings_never_read) {
   if (settings_never_read != 1) return true;
@@ -37,26 +95,30 @@ bool pass_never_read_question(Prompt& prompt, uint16_t& settings_never_read) {
 
 WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
                                  const ProtectedSteps& steps) {
+  WriteOutcome out;
+  if (c.master.stopping()) return stopped(c, out, {kFaultStopped, 0, false});
   if (command.asks_never_read && !pass_never_read_question(c.prompt, c.settings_never_read))
-    return {WriteStep::Answered, {}};
-  if (!ask(c.prompt, command.confirmation)) return {WriteStep::Answered, {}};
-  if (steps.inputs && !steps.inputs()) return {WriteStep::Inputs, {}};
-  if (command.checks_identity && !check_identity(c.master).accepted() &&
-      !ask(c.prompt, kIdentityQuestion))
-    return {WriteStep::Answered, {}};
+    return ended_at(WriteStep::Answered);
+  if (!ask(c.prompt, command.confirmation)) return ended_at(WriteStep::Answered);
+  if (steps.inputs && !steps.inputs()) return ended_at(WriteStep::Inputs);
+  if (command.checks_identity) {
+    const IdentityCheck id = check_identity(c.master);
+    if (id.result.stopped()) return stopped(c, out, id.result);
+    if (!id.accepted() && !ask(c.prompt, kIdentityQuestion)) return ended_at(WriteStep::Answered);
+  }
 
   if (!command.start_text.empty()) c.panel.show(command.start_text);
+  out.unlock_sent = true;
   ExchangeResult r = unlock_device(c.master);
-  if (!r.ok()) return failed(c, WriteStep::Unlock, r);
+  if (r.stopped()) return stopped(c, out, r);
+  if (!r.ok()) return failed(c, out, WriteStep::Unlock, r);
   r = steps.writes();
-  if (!r.ok()) return failed(c, WriteStep::Writes, r);
+  if (r.stopped()) return stopped(c, out, r);
+  if (!r.ok()) return failed(c, out, WriteStep::Writes, r);
 
   if (!command.protection_text.empty()) c.panel.set_text(command.protection_text);
   if (steps.before_lock) steps.before_lock();
-  const ExchangeResult lock = lock_device(c.master);
-  c.panel.hide();
-  c.prompt.tell(std::string(command.success_text), kResultCaption, PromptIcon::Information);
-  return {WriteStep::Done, lock};
+  return lock_and_tell(c, out, command.success_text);
 }
 
 WriteOutcome write_exchange_params_protected(ProtectedWriteContext& c, const DeviceImage& image,
@@ -103,22 +165,25 @@ WriteOutcome write_device_gap_protected(ProtectedWriteContext& c, const DeviceIm
 }
 
 WriteOutcome restore_factory_settings(ProtectedWriteContext& c) {
-  if (!pass_never_read_question(c.prompt, c.settings_never_read)) return {WriteStep::Answered, {}};
-  if (!ask(c.prompt, kFactoryQuestion)) return {WriteStep::Answered, {}};
+  WriteOutcome out;
+  if (c.master.stopping()) return stopped(c, out, {kFaultStopped, 0, false});
+  if (!pass_never_read_question(c.prompt, c.settings_never_read)) return ended_at(WriteStep::Answered);
+  if (!ask(c.prompt, kFactoryQuestion)) return ended_at(WriteStep::Answered);
+  out.unlock_sent = true;
   ExchangeResult r = unlock_device(c.master);
-  if (!r.ok()) return failed(c, WriteStep::Unlock, r);
+  if (r.stopped()) return stopped(c, out, r);
+  if (!r.ok()) return failed(c, out, WriteStep::Unlock, r);
   const uint16_t one = 1;
   r = write_transfer(c.master, Transfer::Fset, &one);
-  if (!r.ok()) return failed(c, WriteStep::Writes, r);
+  if (r.stopped()) return stopped(c, out, r);
+  if (!r.ok()) return failed(c, out, WriteStep::Writes, r);
   if (r.faults == kFaultRetried) {
     // The report shows nothing for a retry alone; the device gets time to settle.
     report_exchange_failure(c.prompt, r);
     c.master.pump().wait(kAfterRetriedFsetMs);
-    return {WriteStep::Done, lock_device(c.master)};
+    return lock_and_tell(c, out, "");
   }
-  const ExchangeResult lock = lock_device(c.master);
-  c.prompt.tell(kFactoryDone, kResultCaption, PromptIcon::Information);
-  return {WriteStep::Done, lock};
+  return lock_and_tell(c, out, kFactoryDone);
 }
 
 }  // namespace orn

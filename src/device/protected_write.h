@@ -4,6 +4,7 @@
 // and the result message. One routine, parameterised by each command's row.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "device/device_image.h"
@@ -56,18 +57,35 @@ struct ProtectedSteps {
 
 // Where a command ended.
 enum class WriteStep : uint8_t {
-  Done,       // written and locked, success shown
-  Answered,   // the user answered No
-  Inputs,     // an input error, or the INIT read of the exchange write failed
-  Unlock,     // the unlock failed: nothing written, the device may be half unlocked
-  Writes,     // a write failed: the device stays unlocked
+  Done,      // everything written and the protection closed again
+  Answered,  // the user answered No: nothing written
+  Inputs,    // an input error, or the INIT read of the exchange write failed: nothing written
+  Unlock,    // the unlock failed: nothing written, the device may be half unlocked
+  Writes,    // a write failed: the device stays unlocked, the lock was not sent
+  Lock,      // everything written, but the lock failed: the device may be left unlocked
+  Stopped,   // a stop came before the end: no further write, the lock was sent if the unlock was
 };
 
 struct WriteOutcome {
   WriteStep step = WriteStep::Done;
-  ExchangeResult result;  // of the failed transaction, or of the lock after success
+  ExchangeResult result;  // the transaction that ended the command (the lock's for Lock)
+  bool unlock_sent = false;  // the unlock sequence was started
+  bool lock_sent = false;
+  ExchangeResult lock;  // its result when it was sent
+  // Success only when every step answered, the lock included.
   bool ok() const { return step == WriteStep::Done; }
+  // The device may be without write protection: an unlock went out and no lock answered.
+  bool may_be_unlocked() const { return unlock_sent && !(lock_sent && lock.ok()); }
 };
+
+// What a command left on the device's write protection, as a phrase to go
+// inside a line ("прибор ...") and as a sentence of its own.
+struct ProtectionState {
+  std::string_view phrase;
+  std::string_view sentence;
+};
+// Null when the protection is as it was before the command.
+const ProtectionState* protection_state(const WriteOutcome& out);
 
 // What every protected write works with. settings_never_read is 1 until the
 // sensor settings are read; the question about it is asked at most once.
@@ -78,7 +96,9 @@ struct ProtectedWriteContext {
   uint16_t& settings_never_read;
 };
 
-// Runs one command. Failed transactions are reported through the prompt.
+// Runs one command. Failed transactions are reported through the prompt,
+// with what the failure left on the device. A stop raised on the master
+// starts no further write: after the unlock it still sends the lock.
 WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
                                  const ProtectedSteps& steps);
 

@@ -37,6 +37,8 @@ std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exceptio
 
 std::optional<FailureMessage> failure_message(const ExchangeResult& r) {
   if (auto m = failure_message(r.faults, r.exception)) return m;
+  if (r.stopped())
+    return FailureMessage{"Остановлено: запрос прибору не отправлялся.", kExchangeCaption};
   if (r.unchecked)
     return FailureMessage{"Адрес 255: ответ прибора не проверяется, значения не прочитаны.",
                           kExchangeCaption};

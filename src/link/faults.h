@@ -12,6 +12,7 @@ inline constexpr uint16_t kFaultFunction = 0x0008;      // not the request's fun
 inline constexpr uint16_t kFaultException = 0x0010;     // exception answer
 inline constexpr uint16_t kFaultCrc = 0x0020;           // CRC mismatch
 inline constexpr uint16_t kFaultNoAnswer = 0x0040;      // nothing received
+inline constexpr uint16_t kFaultStopped = 0x2000;       // refused: a stop was requested before it started
 inline constexpr uint16_t kFaultLineBusy = 0x4000;      // refused: another transaction holds the line
 inline constexpr uint16_t kFaultRetried = 0x8000;       // at least one attempt was repeated
 inline constexpr uint16_t kFaultMask = 0x7FFF;
@@ -24,6 +25,7 @@ struct ExchangeResult {
   // must not be used: such a read is not ok().
   bool unchecked = false;
   bool ok() const { return (faults & kFaultMask) == 0 && exception == 0 && !unchecked; }
+  bool stopped() const { return (faults & kFaultStopped) != 0; }
 };
 
 }  // namespace orn

@@ -75,7 +75,7 @@ void ModbusMaster::apply_timeouts() {
 bool ModbusMaster::another_attempt(uint16_t faults, unsigned& attempt) const {
   if ((faults & exchange_.retry_mask) == 0) return false;
   ++attempt;
-  if (cancelled_) return false;
+  if (stopping()) return false;
   const unsigned limit = exchange_.reask_val == 0 ? 1u : exchange_.reask_val;
   return attempt < limit;
 }
@@ -83,14 +83,15 @@ bool ModbusMaster::another_attempt(uint16_t faults, unsigned& attempt) const {
 // A nested call (a handler run during this transaction's event dispatching)
 // is refused with kFaultLineBusy: its bytes would interleave with ours, and it
 // cannot be queued behind a caller that is waiting further down its own stack.
+// After a stop nothing new goes out.
 uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_t* out,
                                               uint16_t& exception) {
   exception = 0;
   last_read_unchecked_ = false;
   if (busy_) return kFaultLineBusy;
+  if (stopping()) return kFaultStopped;
   if (n == 0 || n > kMaxReadCount) return kFaultLength;
   ScopedFlag line_taken(busy_);
-  cancelled_ = false;
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];
@@ -137,7 +138,7 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
     if (!another_attempt(faults, attempt)) break;
     pump_.dispatch();
     pump_.wait(kRetryPauseMs);
-    if (cancelled_) break;
+    if (stopping()) break;
   }
   for (unsigned k = 0; k < n; ++k)
     out[k] = static_cast<uint16_t>(answer[3 + 2 * k] << 8 | answer[4 + 2 * k]);
@@ -149,9 +150,9 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
                                                 uint16_t& exception, std::string_view label) {
   exception = 0;
   if (busy_) return kFaultLineBusy;
+  if (stopping()) return kFaultStopped;
   if (n == 0 || n > kMaxWriteCount) return kFaultLength;
   ScopedFlag line_taken(busy_);
-  cancelled_ = false;
 
   uint8_t request[kBufferSize];
   uint8_t answer[kBufferSize];
@@ -191,7 +192,7 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
 
     if (!another_attempt(faults, attempt)) break;
     pump_.wait(kRetryPauseMs);
-    if (cancelled_) break;
+    if (stopping()) break;
   }
   if (attempt != 0) faults |= kFaultRetried;
   return faults;

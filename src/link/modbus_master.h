@@ -11,6 +11,7 @@
 #include "link/link_params.h"
 #include "link/pump.h"
 #include "link/serial_port.h"
+#include "link/stop_flag.h"
 
 namespace orn {
 
@@ -45,12 +46,12 @@ class ModbusMaster {
 
   // True while a transaction is in progress (events are dispatched during it).
   bool busy() const { return busy_; }
-  // Ends the running transaction after its current attempt: no further
-  // attempt and no pause before one; its faults are returned as they are.
-  // Used when the window closes during an exchange. No effect when idle.
-  void cancel() {
-    if (busy_) cancelled_ = true;
-  }
+  // Once the flag is raised a transaction that has not started is refused
+  // with kFaultStopped, and a running one makes no further attempt: its
+  // faults are returned as they are.
+  void set_stop(StopFlag& stop) { stop_ = &stop; }
+  StopFlag& stop() { return *stop_; }
+  bool stopping() const { return stop_->stops(); }
   Pump& pump() { return pump_; }
 
  private:
@@ -63,8 +64,9 @@ class ModbusMaster {
   const ExchangeSettings& exchange_;
   const RateTimeouts& timeouts_;
   ExchangeTrace trace_;
+  StopFlag never_raised_;
+  StopFlag* stop_ = &never_raised_;
   bool busy_ = false;
-  bool cancelled_ = false;
   bool last_read_unchecked_ = false;
 };
 

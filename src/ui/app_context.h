@@ -33,7 +33,9 @@ struct AppContext {
         prompt(user),
         clock(time),
         connection(serial, ports, user),
-        master(serial, event_pump, time, link, exchange, timeouts) {}
+        master(serial, event_pump, time, link, exchange, timeouts) {
+    master.set_stop(stop);
+  }
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
@@ -48,6 +50,7 @@ struct AppContext {
   RateTimeouts timeouts;
   PortMap ports;
   PortConnection connection;
+  StopFlag stop;  // raised when the window closes
   ModbusMaster master;
 
   // The device image; dev.dat's device values (reply delay, device gap) live here.

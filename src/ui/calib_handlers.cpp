@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/line_free.h"
 #include "ui/edit_marks.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
@@ -41,11 +40,6 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
       adjustment_(adjust_, *this) {
   const SensorPage& p = w_.sensor;
   const AdjustmentPanel& a = p.adjust;
-  pageInputs_ = {p.Edit6,      p.Edit7,      p.ComboBox10, p.CheckBox5,  p.ComboBox11, p.Edit22,
-                 p.Edit23,     p.Edit81,     p.Edit82,     p.Edit83,     p.CheckBox20, p.CheckBox21,
-                 p.CheckBox22, p.Edit84,     p.Edit85,     p.CheckBox23, p.CheckBox24, p.CheckBox26,
-                 p.CheckBox30, p.ComboBox17, p.Edit114,    p.Edit115,    p.Edit116,    p.Button61,
-                 p.Button60,   p.Button20,   p.Button21,   p.Button38,   p.Button43};
   connect(p.Button43, &QPushButton::clicked, this, &CalibHandlers::Button43Click);
   connect(a.Button52, &QPushButton::clicked, this, &CalibHandlers::Button52Click);
   connect(a.Button46, &QPushButton::clicked, this, &CalibHandlers::Button46Click);
@@ -58,7 +52,7 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
   connect(p.Button60, &QPushButton::clicked, this, &CalibHandlers::Button60Click);
 }
 
-void CalibHandlers::run(std::function<void()> action) { whenLineFree(this, c_.master, std::move(action)); }
+void CalibHandlers::run(std::function<void()> action) { w_.commands.run(this, c_.master, std::move(action)); }
 
 void CalibHandlers::Button43Click() {
   run([this] {
@@ -192,7 +186,8 @@ void CalibHandlers::show_panel(bool shown) {
 }
 
 void CalibHandlers::lockPage(bool locked) {
-  for (QWidget* input : pageInputs_) input->setEnabled(!locked);
+  if (!locked) panelOpen_.reset();
+  else if (!panelOpen_) panelOpen_.emplace(w_.commands);
 }
 
 void CalibHandlers::show_sensor_settings() {

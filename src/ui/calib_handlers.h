@@ -3,14 +3,13 @@
 // page "Настройки датчика", and the coefficient files kept from run to run.
 #include <QObject>
 #include <functional>
-#include <vector>
+#include <optional>
 
 #include "calib/adjustment.h"
 #include "calib/user_trims.h"
 #include "ui/app_context.h"
+#include "ui/command_lock.h"
 #include "ui/panel_progress.h"
-
-class QWidget;
 
 namespace orn {
 
@@ -64,7 +63,9 @@ class CalibHandlers final : public QObject, private AdjustmentView {
   PanelProgress progress_;
   AdjustmentContext adjust_;
   Adjustment adjustment_;
-  std::vector<QWidget*> pageInputs_;
+  // While the panel is open the page's inputs, the link strip, the File menu
+  // and the other pages' commands are locked: the panel writes what it read.
+  std::optional<CommandLock::Hold> panelOpen_;
 };
 
 }  // namespace orn

@@ -10,7 +10,6 @@
 #include "device/group_transfers.h"
 #include "link/failure_report.h"
 #include "ui/key_filters.h"
-#include "ui/line_free.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
@@ -68,7 +67,7 @@ ProtectedWriteContext ExchangeHandlers::writeContext() {
 
 void ExchangeHandlers::Button1Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
     write_exchange_params_protected(context, c_.image, c_.record.init, [this] {
       adopt_device_link(c_.image, c_.link);
@@ -80,7 +79,7 @@ void ExchangeHandlers::Button1Click() {
 
 void ExchangeHandlers::Button9Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     const ExchangeResult r = read_exchange_page(c_.master, c_.image);
     if (!r.ok()) {
       report_exchange_failure(c_.prompt, r);
@@ -94,7 +93,7 @@ void ExchangeHandlers::Button9Click() {
 
 void ExchangeHandlers::Button41Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     const ExchangeResult r = read_device_gap(c_.master, c_.image);
     if (!r.ok()) {
       report_exchange_failure(c_.prompt, r);
@@ -108,7 +107,7 @@ void ExchangeHandlers::Button41Click() {
 
 void ExchangeHandlers::Button42Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
     write_device_gap_protected(context, c_.image);
   });

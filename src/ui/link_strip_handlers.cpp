@@ -11,7 +11,6 @@
 #include "link/failure_report.h"
 #include "link/link_line.h"
 #include "link/scoped_flag.h"
-#include "ui/line_free.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
 
@@ -85,7 +84,7 @@ void LinkStripHandlers::reopenPort(bool report) {
 
 void LinkStripHandlers::linkControlChanged() {
   if (c_.updating) return;
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     takeLink();
     QCoreApplication::processEvents();
     showLinkLine();
@@ -96,7 +95,7 @@ void LinkStripHandlers::linkControlChanged() {
 void LinkStripHandlers::CheckBox6Click() { c_.exchange.use_log_file = w_.strip.CheckBox6->isChecked() ? 1 : 0; }
 
 void LinkStripHandlers::PopupMenu1Popup() {
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     c_.connection.close();
     c_.connection.probe();
     fillPortList();
@@ -112,12 +111,12 @@ void LinkStripHandlers::Button15Click() {
   apply_init_preset(c_.link);
   showLink();
   QCoreApplication::processEvents();
-  whenLineFree(this, c_.master, [this] { reopenPort(true); });
+  w_.commands.run(this, c_.master, [this] { reopenPort(true); });
 }
 
 void LinkStripHandlers::Button2Click() {
   measure_.stopPollingKeepReadButton();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     constexpr const TransferEntry& blink = transfer(Transfer::Blink);
     const uint16_t one = 1;
     const ExchangeResult r = c_.master.write(blink.start, blink.count, &one, blink.label);

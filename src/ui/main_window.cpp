@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -71,6 +72,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &MainWindow::TabbedNotebook1Change);
 
   applyHints(this);
+  // What stays live during an operation: the stops (polling, search, the
+  // adjustment panel's own buttons, which it disables itself while it works)
+  // and what touches neither the line nor the device image.
+  commands.collect(*this,
+                   {measure.Button19, measure.Button16, measure.CheckBox7, measure.CheckBox29,
+                    search.Button34, sensor.adjust.Panel42},
+                   {menu.N2, menu.N3});
 
   resize(1013, 726);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+#include "ui/command_lock.h"
 #include "ui/main_menu.h"
 #include "ui/page_exchange.h"
 #include "ui/page_measure.h"
@@ -51,6 +52,8 @@ class MainWindow final : public QMainWindow {
   SensorPage sensor;
   ExchangePage exchange;
   SearchPage search;
+  // Disables the commands while an operation runs or the adjustment panel is open.
+  CommandLock commands;
   QTimer* Timer4 = nullptr;  // polling tick, 1000 ms
   QTimer* Timer8 = nullptr;  // one-shot focus move to the page's read button
 

@@ -7,7 +7,6 @@
 #include <QTimer>
 
 #include "link/failure_report.h"
-#include "ui/line_free.h"
 #include "ui/main_window.h"
 #include "ui/status_colour.h"
 #include "ui/qt_text.h"
@@ -33,7 +32,7 @@ MeasureHandlers::MeasureHandlers(MainWindow& window, AppContext& context) : w_(w
 }
 
 void MeasureHandlers::Button17Click() {
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());
     const ExchangeResult r = read_measurement(c_.master, block, c_.record);
     c_.measured.publish(c_.record);
@@ -55,7 +54,7 @@ void MeasureHandlers::Button17Click() {
 
 void MeasureHandlers::Button45Click() {
   stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     const ExchangeResult r = latch_measurement(c_.master);
     if (!r.ok()) report_exchange_failure(c_.prompt, r);
   });
@@ -63,7 +62,7 @@ void MeasureHandlers::Button45Click() {
 
 void MeasureHandlers::Button44Click() {
   stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     const ExchangeResult r = read_measurement(c_.master, MeasureBlock::Latched, c_.record);
     c_.measured.publish(c_.record);
     if (r.faults != 0 || r.exception != 0 || r.unchecked) {
@@ -90,9 +89,9 @@ void MeasureHandlers::Button16Click() {
 
 void MeasureHandlers::Button18Click() {
   c_.polling = true;
-  w_.measure.Button18->setEnabled(false);
-  w_.measure.Button19->setEnabled(true);
-  w_.measure.Button17->setEnabled(false);
+  w_.commands.setEnabled(w_.measure.Button18, false);
+  w_.commands.setEnabled(w_.measure.Button19, true);
+  w_.commands.setEnabled(w_.measure.Button17, false);
   w_.measure.Button19->setFocus();
 }
 
@@ -103,13 +102,13 @@ void MeasureHandlers::Button19Click() {
 
 void MeasureHandlers::stopPolling() {
   stopPollingKeepReadButton();
-  w_.measure.Button17->setEnabled(true);
+  w_.commands.setEnabled(w_.measure.Button17, true);
 }
 
 void MeasureHandlers::stopPollingKeepReadButton() {
   c_.polling = false;
-  w_.measure.Button18->setEnabled(true);
-  w_.measure.Button19->setEnabled(false);
+  w_.commands.setEnabled(w_.measure.Button18, true);
+  w_.commands.setEnabled(w_.measure.Button19, false);
 }
 
 void MeasureHandlers::stopPollingFlagOnly() { c_.polling = false; }

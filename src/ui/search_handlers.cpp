@@ -9,7 +9,6 @@
 
 #include "link/link_line.h"
 #include "search/probe_time.h"
-#include "ui/line_free.h"
 #include "ui/link_strip_handlers.h"
 #include "ui/main_window.h"
 
@@ -56,7 +55,7 @@ SearchHandlers::SearchHandlers(MainWindow& window, AppContext& context, LinkStri
 
 void SearchHandlers::Button33Click() {
   takeSearchSelection();
-  whenLineFree(this, c_.master, [this] { runSearch(); });
+  w_.commands.run(this, c_.master, [this] { runSearch(); });
 }
 
 void SearchHandlers::runSearch() {
@@ -78,7 +77,7 @@ void SearchHandlers::Button34Click() { search_.stop(); }
 void SearchHandlers::ListBox1Click() {
   // The link changes only once no transaction is reading it. Nothing else
   // changes: the manufacturing year on page 2 is device data, not an address.
-  whenLineFree(this, c_.master, [this, row = w_.search.ListBox1->currentRow()] {
+  w_.commands.run(this, c_.master, [this, row = w_.search.ListBox1->currentRow()] {
     if (!pick_found_entry(search_.found(), row, c_.link)) return;
     linkStrip_.reopenPort(true);
     if (!c_.updating) linkStrip_.showLink();
@@ -120,9 +119,9 @@ void SearchHandlers::enableSearchControls(bool enabled) {
   const TopStrip& s = w_.strip;
   QWidget* controls[] = {p.ComboBox12, p.ComboBox13, p.Button33,  s.ComboBox1, s.ComboBox2,           s.ComboBox3,
                          s.CheckBox1,  s.CheckBox2,  s.Button2,   s.Button15,  w_.sensor.ComboBox10};
-  for (QWidget* control : controls) control->setEnabled(enabled);
-  for (QCheckBox* box : rateBoxes(p)) box->setEnabled(enabled);
-  for (QCheckBox* box : parityBoxes(p)) box->setEnabled(enabled);
+  for (QWidget* control : controls) w_.commands.setEnabled(control, enabled);
+  for (QCheckBox* box : rateBoxes(p)) w_.commands.setEnabled(box, enabled);
+  for (QCheckBox* box : parityBoxes(p)) w_.commands.setEnabled(box, enabled);
 }
 
 void SearchHandlers::showProgress() {

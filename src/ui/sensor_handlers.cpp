@@ -12,7 +12,6 @@
 #include "link/failure_report.h"
 #include "ui/edit_marks.h"
 #include "ui/key_filters.h"
-#include "ui/line_free.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
 #include "ui/page_fill.h"
@@ -72,7 +71,7 @@ ProtectedWriteContext SensorHandlers::writeContext() {
 
 void SensorHandlers::Button20Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     c_.settings_never_read = 0;
     const ExchangeResult r = read_sensor_settings(c_.master, c_.image, panel_);
     if (!r.ok()) {
@@ -91,7 +90,7 @@ void SensorHandlers::Button20Click() {
 void SensorHandlers::Button21Click() {
   measure_.stopPolling();
   for (QWidget* input : sensorPageInputs(w_.sensor)) markShown(input);
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
     write_sensor_settings_protected(context, c_.image, [this] {
       if (!takeSensorInputs(w_.sensor, c_.image, &c_.prompt)) return false;
@@ -103,7 +102,7 @@ void SensorHandlers::Button21Click() {
 
 void SensorHandlers::Button38Click() {
   measure_.stopPolling();
-  whenLineFree(this, c_.master, [this] {
+  w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
     restore_factory_settings(context);
   });

@@ -88,8 +88,8 @@ void Session::FormCreate() {
   linkStrip.reopenPort(false);
 
   c.polling = false;
-  w_.measure.Button18->setEnabled(true);
-  w_.measure.Button19->setEnabled(false);
+  w_.commands.setEnabled(w_.measure.Button18, true);
+  w_.commands.setEnabled(w_.measure.Button19, false);
   QCoreApplication::processEvents();
 
   c.counters = PollCounters{};
@@ -110,7 +110,8 @@ void Session::FormCreate() {
 }
 
 bool Session::FormCloseQuery() {
-  const bool running = context.master.busy() || w_.pump.active() || prompt_.open();
+  const bool running =
+      context.master.busy() || w_.pump.active() || prompt_.open() || w_.commands.running();
   if (closed_ || !running) return true;
   startClosing();
   if (!retryPending_) {
@@ -132,9 +133,9 @@ void Session::startClosing() {
     // A running search ends after its probe instead of holding the close for hours.
     search.abandon();
   }
-  // At every try: an operation may have started another transaction meanwhile.
-  context.master.cancel();
-  w_.pump.endWait();
+  // Nothing new starts; a lock that finishes a protected write keeps its pauses.
+  context.stop.raise(1);
+  if (context.stop.stops()) w_.pump.endWait();
 }
 
 void Session::requestClose() {

@@ -258,7 +258,7 @@ TEST_F(CliConfigTest, AFailedWriteNamesItsStepAndLeavesTheDeviceUnlocked) {
   EXPECT_EQ(device.link(), (sim::LinkSettings{1, 19200, 0}));
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(contains(err.str(),
-                       "Величина данных превышает допустимое значение.\n"
+                       "Величина данных превышает допустимое значение. Прибор оставлен без защиты от записи.\n"
                        "orn20mb-cli: ошибка обмена на шаге «запись параметров обмена»; прибор оставлен без "
                        "защиты от записи\n"))
       << err.str();

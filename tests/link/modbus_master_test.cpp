@@ -198,27 +198,45 @@ TEST_F(MasterTest, TimeoutsFollowTheRateAndTheProgramGap) {
   }
 }
 
-// A cancel (the window closing) while a transaction dispatches events ends it
-// after the current attempt: no pause, no further attempt, the faults as they
-// are. The next transaction is not affected.
-TEST_F(MasterTest, ACancelEndsTheRunningTransactionAfterItsAttempt) {
+// A stop (a signal, the window closing) raised while a transaction
+// dispatches events ends it after the current attempt: no pause, no further
+// attempt, the faults as they are. Then nothing new goes out, except inside a
+// Finishing scope (the lock after an unlock), which runs with its retries.
+TEST_F(MasterTest, AStopEndsTheRunningAttemptAndStartsNothingNewUnlessFinishing) {
+  StopFlag stop;
+  master.set_stop(stop);
   exchange.reask_val = 3;
-  pump.on_dispatch = [&] { master.cancel(); };
+  pump.on_dispatch = [&] { stop.raise(2); };
   uint16_t value = 0, exception = 0;
   EXPECT_EQ(master.read_holding_registers(0x0100, 1, &value, exception), kFaultRetried | 0x006E);
   EXPECT_EQ(port.written.size(), 1u);
   EXPECT_TRUE(pump.waits.empty());
-  // A write dispatches only in its pause: it ends there, without another attempt.
-  const uint16_t one = 1;
-  EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), kFaultRetried | 0x006E);
-  EXPECT_EQ(port.written.size(), 2u);
-  EXPECT_EQ(pump.waits, std::vector<uint32_t>{1000});
 
   pump.on_dispatch = nullptr;
-  master.cancel();  // idle: nothing to end
-  port.answers = {{}, with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
-  EXPECT_EQ(master.read_holding_registers(0x0100, 1, &value, exception), kFaultRetried);
-  EXPECT_EQ(value, 7);
+  const uint16_t one = 1;
+  EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), kFaultStopped);
+  EXPECT_EQ(master.read_holding_registers(0x0100, 1, &value, exception), kFaultStopped);
+  EXPECT_EQ(port.written.size(), 1u);
+
+  const StopFlag::Finishing finishing(stop);
+  port.answers = {{}, with_crc({0x01, 0x10, 0x04, 0x16, 0x00, 0x01})};
+  EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), kFaultRetried);
+  EXPECT_EQ(port.written.size(), 3u);
+  EXPECT_EQ(pump.waits, std::vector<uint32_t>{1000});
+}
+
+// A write dispatches no events inside its attempt: a stop raised in its
+// retry pause ends it there.
+TEST_F(MasterTest, AStopInAWritesRetryPauseEndsIt) {
+  StopFlag stop;
+  master.set_stop(stop);
+  exchange.reask_val = 3;
+  pump.on_dispatch = [&] { stop.raise(15); };
+  const uint16_t one = 1;
+  uint16_t exception = 0;
+  EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), kFaultRetried | 0x006E);
+  EXPECT_EQ(port.written.size(), 1u);
+  EXPECT_EQ(pump.waits, std::vector<uint32_t>{1000});
 }
 
 TEST_F(MasterTest, ATransactionStartedDuringAnotherIsRefusedWithoutTouchingTheLine) {
