@@ -93,9 +93,8 @@ bool is_percent_text(std::string_view t) {
 std::optional<std::string> device_text_bytes(std::string_view text) {
   std::string bytes, run;  // run: plain characters not yet converted
   auto flush = [&] {
-    const std::string b = utf8_to_cp1251(run);
-    if (cp1251_to_utf8(b) != run) return false;
-    bytes += b;
+    if (!fits_cp1251(run)) return false;
+    bytes += utf8_to_cp1251(run);
     run.clear();
     return true;
   };
@@ -261,7 +260,7 @@ std::string take_user_text(std::string_view text, DeviceImage& image) {
   const auto bytes = device_text_bytes(text);
   if (!bytes || bytes->size() > 2 * image.user_text.size())
     return "текст до 16 символов Windows-1251 (в кавычках: \\\", \\\\ и \\xNN для байта)";
-  copy_user_text(cp1251_to_utf8(*bytes), image);
+  copy_user_text(cp1251_to_utf8(*bytes), image, nullptr);
   return "";
 }
 

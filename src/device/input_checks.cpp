@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "device/value_codec.h"
+#include "text/cp1251.h"
 
 namespace orn {
 namespace {
@@ -18,6 +19,9 @@ constexpr const char* kDelayError = "Вводимое время задержк�
 constexpr const char* kHardwareError =
     "Вводимые данные версии железа не получается представить целым числом.";
 constexpr const char* kSoftwareError = "Вводимые данные версии ПО не получается представить целым числом.";
+constexpr const char* kUserTextError =
+    "Пользовательский текст содержит символы, которых нет в кодировке прибора (Windows-1251). "
+    "Проверьте поле ввода.";
 constexpr const char* kLinearLimited =
     "Линейная область при корнеизвлечении будет ограничена 10%. Уточнение значения.";
 
@@ -178,8 +182,13 @@ bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prom
   return true;
 }
 
-void copy_user_text(std::string_view utf8, DeviceImage& image) {
+bool copy_user_text(std::string_view utf8, DeviceImage& image, Prompt* prompt) {
+  if (prompt && !fits_cp1251(utf8)) {
+    input_error(prompt, kUserTextError);
+    return false;
+  }
   pack_text(utf8, image.user_text.data(), image.user_text.size());
+  return true;
 }
 
 uint16_t immediate_integer(std::string_view text) { return parse_integer_field(text).value_or(0); }

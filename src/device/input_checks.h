@@ -70,8 +70,11 @@ struct SensorInputs {
 // With prompt null the same rules run without any message (the take at close).
 bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prompt);
 
-// Packs the user text (at most 16 characters, padded with spaces).
-void copy_user_text(std::string_view utf8, DeviceImage& image);
+// Packs the user text (at most 16 characters, padded with spaces). A text
+// with a character the device cannot hold (none in Windows-1251) is refused
+// with its message and the image kept; with prompt null it is packed with
+// '?' for such characters (the take at close).
+bool copy_user_text(std::string_view utf8, DeviceImage& image, Prompt* prompt);
 
 // The fields parsed on every change (reply delay, gaps): the text's integer
 // as its low 16 bits, 0 when the text is none.

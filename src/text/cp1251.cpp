@@ -99,6 +99,8 @@ std::string utf8_to_cp1251(std::string_view utf8) {
   });
 }
 
+bool fits_cp1251(std::string_view utf8) { return cp1251_to_utf8(utf8_to_cp1251(utf8)) == utf8; }
+
 unsigned char cp1251_fold(unsigned char c) { return kFold[c]; }
 
 }  // namespace orn

@@ -10,6 +10,8 @@ namespace orn {
 std::string cp1251_to_utf8(std::string_view bytes);
 // Characters Windows-1251 cannot hold, and malformed UTF-8, become '?'.
 std::string utf8_to_cp1251(std::string_view utf8);
+// True when every character of the text has a Windows-1251 byte.
+bool fits_cp1251(std::string_view utf8);
 
 // Case folding of one Windows-1251 byte: Latin and Cyrillic capitals become
 // small letters, every other byte stays.

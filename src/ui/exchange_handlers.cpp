@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "device/group_transfers.h"
+#include "device/value_codec.h"
 #include "link/failure_report.h"
 #include "ui/key_filters.h"
 #include "ui/link_strip_handlers.h"
@@ -36,23 +37,26 @@ ExchangeHandlers::ExchangeHandlers(MainWindow& window, AppContext& context, Meas
   for (QCheckBox* box : {p.CheckBox3, p.CheckBox4})
     connect(box, &QCheckBox::toggled, this, &ExchangeHandlers::inputChanged);
 
-  connect(p.Edit89, &QLineEdit::textChanged, this, [this] { takeImmediate(w_.exchange.Edit89, c_.image.dely); });
+  // A delay typed above 255 goes to the device as 255; the field shows what was typed.
+  connect(p.Edit89, &QLineEdit::textChanged, this,
+          [this] { c_.image.dely = dely_register(takeImmediate(w_.exchange.Edit89)); });
   connect(p.ComboBox22, &QComboBox::editTextChanged, this,
-          [this] { takeImmediate(w_.exchange.ComboBox22->lineEdit(), c_.image.time_gap_dev); });
+          [this] { c_.image.time_gap_dev = takeImmediate(w_.exchange.ComboBox22->lineEdit()); });
   connect(p.ComboBox23, &QComboBox::editTextChanged, this,
-          [this] { takeImmediate(w_.exchange.ComboBox23->lineEdit(), c_.exchange.time_gap_prg); });
+          [this] { c_.exchange.time_gap_prg = takeImmediate(w_.exchange.ComboBox23->lineEdit()); });
   auto* digits = new KeyFilter(KeyFilter::Kind::Digits, this);
   digits->watch(p.Edit89);
 }
 
-void ExchangeHandlers::takeImmediate(QLineEdit* field, uint16_t& target) {
-  target = immediate_integer(field->text().toStdString());
-  const QString shown = QString::number(target);
+uint16_t ExchangeHandlers::takeImmediate(QLineEdit* field) {
+  const uint16_t value = immediate_integer(field->text().toStdString());
+  const QString shown = QString::number(value);
   // Rewriting a field with its own text raises no further change.
-  if (field->text() == shown) return;
+  if (field->text() == shown) return value;
   const int cursor = field->cursorPosition();
   field->setText(shown);
   field->setCursorPosition(std::min(cursor, static_cast<int>(shown.size())));
+  return value;
 }
 
 void ExchangeHandlers::inputChanged() {

@@ -31,8 +31,8 @@ class ExchangeHandlers final : public QObject {
 
  private:
   ProtectedWriteContext writeContext();
-  // The field's whole-number text into target (0 when it is none), written back.
-  static void takeImmediate(QLineEdit* field, uint16_t& target);
+  // The field's whole-number text (0 when it is none), written back as the number.
+  static uint16_t takeImmediate(QLineEdit* field);
 
   MainWindow& w_;
   AppContext& c_;

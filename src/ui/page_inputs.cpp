@@ -64,8 +64,8 @@ bool takeSensorInputs(const SensorPage& page, DeviceImage& image, Prompt* prompt
   return copy_sensor_inputs(sensorInputs(page), image, prompt);
 }
 
-void takeUserText(const SensorPage& page, DeviceImage& image) {
-  copy_user_text(fieldText(page.Edit23->text()), image);
+bool takeUserText(const SensorPage& page, DeviceImage& image, Prompt* prompt) {
+  return copy_user_text(fieldText(page.Edit23->text()), image, prompt);
 }
 
 }  // namespace orn

@@ -21,6 +21,7 @@ bool takeExchangeInputs(const ExchangePage& page, DeviceImage& image, Prompt& pr
 // same rules run without any message (the take at shut-down).
 bool takeSensorInputs(const SensorPage& page, DeviceImage& image, Prompt* prompt);
 // The user text Edit23 into the image, packed.
-void takeUserText(const SensorPage& page, DeviceImage& image);
+// False after an input error (shown through prompt when it is given).
+bool takeUserText(const SensorPage& page, DeviceImage& image, Prompt* prompt = nullptr);
 
 }  // namespace orn

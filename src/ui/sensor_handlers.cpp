@@ -93,9 +93,7 @@ void SensorHandlers::Button21Click() {
   w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
     write_sensor_settings_protected(context, c_.image, [this] {
-      if (!takeSensorInputs(w_.sensor, c_.image, &c_.prompt)) return false;
-      takeUserText(w_.sensor, c_.image);
-      return true;
+      return takeSensorInputs(w_.sensor, c_.image, &c_.prompt) && takeUserText(w_.sensor, c_.image, &c_.prompt);
     });
   });
 }

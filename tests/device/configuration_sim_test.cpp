@@ -135,6 +135,31 @@ TEST_F(ConfigurationTest, AFailedWriteLeavesTheDeviceUnlockedWithoutResult) {
   EXPECT_FALSE(told("Запись параметров датчика успешно осуществлена."));
 }
 
+// A stop raised at any pause of a protected write: no write group starts
+// after it, and once the unlock went out the lock follows, so the device is
+// locked again and the outcome says the command was stopped.
+TEST_F(ConfigurationTest, AStopEndsAProtectedWriteWithTheDeviceLockedAgain) {
+  ASSERT_TRUE(read_sensor_settings(master, image, panel).ok());
+  image.digits = static_cast<uint16_t>(device().read_register(reg_address("DIGITS"), 0) + 1);
+  for (size_t stop_at_wait = 0; stop_at_wait < 12; ++stop_at_wait) {
+    SCOPED_TRACE(stop_at_wait);
+    StopFlag stop;
+    master.set_stop(stop);
+    const size_t first_wait = pump.waits.size();
+    pump.on_dispatch = [&] {
+      if (pump.waits.size() - first_wait == stop_at_wait + 1) stop.raise(2);
+    };
+    never_read = 0;
+    const WriteOutcome out = write_sensor_settings_protected(context, image, [] { return true; });
+    pump.on_dispatch = nullptr;
+    EXPECT_EQ(out.step, WriteStep::Stopped);
+    EXPECT_FALSE(out.may_be_unlocked());
+    EXPECT_FALSE(device().user_open());
+    EXPECT_NE(device().read_register(reg_address("DIGITS"), 0), image.digits);  // the last group never went
+    EXPECT_FALSE(told("Запись параметров датчика успешно осуществлена."));
+  }
+}
+
 TEST_F(ConfigurationTest, AnInputErrorSendsNothing) {
   const uint64_t before = pump.now_ms;
   const WriteOutcome out = write_sensor_settings_protected(context, image, [] { return false; });
