@@ -94,6 +94,19 @@ TEST_F(TraceTest, LabelIsDataAndUnknownRateIsLeftOut) {
   EXPECT_NE(c.find("\r\n%s%n%d\r\n"), std::string::npos);
 }
 
+// The trace is a Windows-1251 file like every other file of the tool; the
+// labels name registers in Russian.
+TEST_F(TraceTest, LabelIsWrittenInWindows1251) {
+  port.answers = {with_crc({0x01, 0x10, 0x06, 0x26, 0x00, 0x01})};
+  const uint16_t digits = 2;
+  uint16_t exception = 0;
+  master.write_multiple_registers(0x0626, 1, &digits, exception, "число цифр после запятой");
+  EXPECT_NE(contents().find("03.007 \r\n"
+                            "\xf7\xe8\xf1\xeb\xee \xf6\xe8\xf4\xf0 \xef\xee\xf1\xeb\xe5 "
+                            "\xe7\xe0\xef\xff\xf2\xee\xe9\r\nSend:\r\n"),
+            std::string::npos);
+}
+
 TEST_F(TraceTest, OnlyTheValueOneSwitchesTheTraceOn) {
   exchange.use_log_file = 2;
   port.answers = {with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
