@@ -56,6 +56,7 @@ bool ProfileHandlers::loadProfile(const std::string& path) {
     s_.reportFileError(error);
     return false;
   }
+  profileLoaded_ = true;
   const ProfileKept& k = c_.profile;
   c_.adjust = AdjustSettings{k.set0_n, k.set_diap_n, k.set0_val, k.set_diap_val};
   if (auto error = load_konstr_catalogue(c_.folder, catalogue)) {
@@ -88,6 +89,10 @@ bool ProfileHandlers::saveProfile(const std::string& path) {
     return false;
   }
   return true;
+}
+
+void ProfileHandlers::saveRecentProfile() {
+  if (profileLoaded_) saveProfile(recentPath());
 }
 
 void ProfileHandlers::fillCatalogueLists() {

@@ -135,6 +135,49 @@ class ProfileTest : public QObject {
     QCOMPARE(w.sensor.ComboBox10->currentIndex(), 6);
   }
 
+  // A profile that cannot be written back is reported and not loaded: the
+  // pages keep what they showed, and the close saves none of its values.
+  void profileThatCannotBeWrittenBackIsNotLoaded() {
+    QTemporaryDir dir;
+    const std::string plant =
+        "[CH]\r\nunit=6\r\n[TAB]\r\nnum=1\r\n[KONSTR]\r\nkonstr_txt=Ордвин 100-ДА\r\n[IZM]\r\n"
+        "izm_name=plant.txt\r\n[ADC]\r\nGAIN=9\r\n[MTR]\r\nmdat=МП5\r\n";
+    writeFile(dir.filePath("plant.prf"), plant);
+    QVERIFY(QFile::setPermissions(dir.filePath("plant.prf"), QFile::ReadOwner | QFile::ReadGroup));
+    {
+      Run run(dir.path());
+      MainWindow& w = run.window;
+      const int unit = w.sensor.ComboBox10->currentIndex();
+      run.choose(dir.filePath("plant.prf"));
+      w.menu.N2->trigger();
+      QCOMPARE(run.prompt.records.size(), size_t{1});
+      QCOMPARE(QString::fromStdString(run.prompt.records[0].text),
+               "Unable to write to " + dir.filePath("plant.prf"));
+      QCOMPARE(w.TabbedNotebook1->currentIndex(), 0);
+      QCOMPARE(w.sensor.ComboBox10->currentIndex(), unit);
+      QVERIFY(w.sensor.Edit22->text() != QString("Ордвин 100-ДА"));
+      // The log name of the file would send the measured values elsewhere.
+      QVERIFY(run.session->context.log.izm_name != "plant.txt");
+      run.close();
+    }
+    const std::string recent = readFile(dir.filePath("recent.prf"));
+    QVERIFY(recent.find("GAIN=6\r\n") != std::string::npos);  // as recent.prf was created
+    QVERIFY(recent.find("mdat=Ордвин 100МП4\r\n") != std::string::npos);
+    QCOMPARE(readFile(dir.filePath("plant.prf")), plant);
+
+    // The same file as recent.prf: the start-up reports it, and the close
+    // does not overwrite it with the defaults memory holds instead.
+    QFile::remove(dir.filePath("recent.prf"));
+    QVERIFY(QFile::copy(dir.filePath("plant.prf"), dir.filePath("recent.prf")));
+    QVERIFY(QFile::setPermissions(dir.filePath("recent.prf"), QFile::ReadOwner | QFile::ReadGroup));
+    Run restarted(dir.path());
+    QCOMPARE(restarted.prompt.records.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(restarted.prompt.records[0].text),
+             "Unable to write to " + dir.filePath("recent.prf"));
+    restarted.close();
+    QCOMPARE(readFile(dir.filePath("recent.prf")), plant);
+  }
+
   void menuSaveNamesTheFileByTheProfileRule() {
     QTemporaryDir dir;
     Run run(dir.path());
