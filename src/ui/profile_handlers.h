@@ -25,8 +25,8 @@ class ProfileHandlers final : public QObject {
   void N3Click();  // save a profile to a chosen file
 
   // A profile into memory (with the adjustment settings), then the catalogue
-  // and poly_res.pol; the page it names is shown. False after a file error
-  // (reported).
+  // and poly_res.pol; the page it names is shown. File errors are reported;
+  // false when the profile itself was not loaded (memory is as it was).
   bool loadProfile(const std::string& path);
   // The profile from memory (the page shown, the adjustment settings), then
   // poly_res.pol.

@@ -2,6 +2,7 @@
 // "Файл" menu loads and saves profiles, and the catalogue fills its lists.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -176,6 +177,28 @@ class ProfileTest : public QObject {
              "Unable to write to " + dir.filePath("recent.prf"));
     restarted.close();
     QCOMPARE(readFile(dir.filePath("recent.prf")), plant);
+  }
+
+  // A catalogue that cannot be read does not keep poly_res.pol from being
+  // read, and a coefficient file that was not read is not written at close.
+  void coefficientFilesAreWrittenOnlyAfterTheyWereRead() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("konstr_type.dat"));
+    QVERIFY(QDir(dir.path()).mkdir("corr.txt"));
+    writeFile(dir.filePath("poly_res.pol"), "[A]\r\n0=2.5\r\n1=0.25\r\n");
+    Run run(dir.path());
+    std::vector<QString> told;
+    for (const auto& r : run.prompt.records) told.push_back(QString::fromStdString(r.text));
+    QCOMPARE(told, (std::vector<QString>{"Unable to read " + dir.filePath("konstr_type.dat"),
+                                         "Unable to read " + dir.filePath("corr.txt")}));
+    // corr.txt is back before the close, with values the window never read.
+    QVERIFY(QDir(dir.path()).rmdir("corr.txt"));
+    const std::string corr = "[CA]\r\n0=4.5\r\n";
+    writeFile(dir.filePath("corr.txt"), corr);
+    run.close();
+    QCOMPARE(readFile(dir.filePath("corr.txt")), corr);
+    const std::string poly = readFile(dir.filePath("poly_res.pol"));
+    QVERIFY(poly.rfind("[A]\r\n0=2.500000000\r\n1=0.250000000\r\n", 0) == 0);
   }
 
   void menuSaveNamesTheFileByTheProfileRule() {
