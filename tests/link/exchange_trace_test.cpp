@@ -10,6 +10,7 @@
 #include "link/modbus_master.h"
 #include "support/fakes.h"
 #include "support/scripted_port.h"
+#include "support/shared_folder.h"
 
 namespace orn {
 namespace {
@@ -135,6 +136,19 @@ TEST_F(TraceTest, AFileThatCannotBeOpenedIsSkippedSilently) {
     EXPECT_EQ(master.read_holding_registers(0x0000, 1, &value, exception), 0) << name;
     EXPECT_EQ(value, 7) << name;
   }
+}
+
+// Another user's link named COM.txt in a shared folder is an unopenable trace:
+// the records are skipped, the file it points at is untouched.
+TEST_F(TraceTest, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+  test::SharedFolder shared;
+  if (!shared.link("COM.txt", test::kOtherUser)) GTEST_SKIP() << "a link of another user needs root";
+  exchange.log_file_name = shared.shared() + "/COM.txt";
+  port.answers = {with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
+  uint16_t value = 0, exception = 0;
+  EXPECT_EQ(master.read_holding_registers(0x0000, 1, &value, exception), 0);
+  EXPECT_EQ(value, 7);
+  EXPECT_EQ(shared.mine_now(), test::SharedFolder::kMine);
 }
 
 }  // namespace
