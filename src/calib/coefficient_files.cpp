@@ -54,7 +54,7 @@ std::string coefficient_text(float x) { return format_number(x, NumberFormat::Co
 template <size_t N>
 std::optional<std::string> load_set(const std::string& folder, std::string_view name,
                                      const std::array<CoefficientKey, N>& keys, Text (*created)(const CoefficientKey&),
-                                     Text (*fallback)(const CoefficientKey&), std::array<float, N>& set) {
+                                     Text (*fallback)(const CoefficientKey&), CoefficientSet<N>& set) {
   const std::string path = settings_path(folder, name);
   make_writable(path);
   IniFile ini(path);
@@ -65,20 +65,23 @@ std::optional<std::string> load_set(const std::string& folder, std::string_view 
   for (size_t i = 0; i < N; ++i) {
     const CoefficientKey& k = keys[i];
     const std::string text = ini.read_string(k.section, k.key, text_of(fallback(k)));
-    set[i] = static_cast<float>(scan_real(text).value_or(0.0));
-    ini.write_string(k.section, k.key, coefficient_text(set[i]));
+    set.values[i] = static_cast<float>(scan_real(text).value_or(0.0));
+    ini.write_string(k.section, k.key, coefficient_text(set.values[i]));
   }
+  set.read = true;
   return ini.save();
 }
 
 template <size_t N>
 std::optional<std::string> save_set(const std::string& folder, std::string_view name,
-                                     const std::array<CoefficientKey, N>& keys, const std::array<float, N>& set) {
+                                     const std::array<CoefficientKey, N>& keys, const CoefficientSet<N>& set) {
+  // Zeros of a set never read would replace the file's values.
+  if (!set.read) return std::nullopt;
   const std::string path = settings_path(folder, name);
   make_writable(path);
   IniFile ini(path);
   if (auto error = ini.load()) return error;
-  for (size_t i = 0; i < N; ++i) ini.write_string(keys[i].section, keys[i].key, coefficient_text(set[i]));
+  for (size_t i = 0; i < N; ++i) ini.write_string(keys[i].section, keys[i].key, coefficient_text(set.values[i]));
   return ini.save();
 }
 

@@ -17,10 +17,17 @@ inline constexpr std::string_view kPolyTemplateName = "250_kpa_maket.pol";
 inline constexpr size_t kPolyCount = 67;
 inline constexpr size_t kCorrCount = 16;
 
+// A set of coefficients and whether its file has been read into it. A set
+// that was never read holds none of the file's values: it is never saved.
+template <size_t N>
+struct CoefficientSet {
+  std::array<float, N> values{};
+  bool read = false;
+};
 // In file order: A0..A9, B0..B9, ..., F0..F9, M1, M2, S0..S3, WS.
-using PolySet = std::array<float, kPolyCount>;
+using PolySet = CoefficientSet<kPolyCount>;
 // In file order: CA0..CA3, CB0..CB3, CC0..CC3, CD0..CD3.
-using CorrSet = std::array<float, kCorrCount>;
+using CorrSet = CoefficientSet<kCorrCount>;
 
 struct CoefficientKey {
   std::string_view section;
@@ -36,9 +43,11 @@ const std::array<CoefficientKey, kCorrCount>& corr_keys();
 // Reads poly_res.pol, creating it with its creation values when missing; a
 // missing key takes its read default, a value that is no number gives 0.
 // Every value is written back at once with nine decimals, so the file lists
-// every key and a run killed before the save loses no digit.
+// every key and a run killed before the save loses no digit. The set is
+// marked read once the file's values are in it, even when the write-back
+// fails; a file that cannot be read leaves the set as it was.
 std::optional<std::string> load_poly_res(const std::string& folder, PolySet& set);
-// Writes every value with "%-11.9f".
+// Writes every value with "%-11.9f"; a set that was never read writes nothing.
 std::optional<std::string> save_poly_res(const std::string& folder, const PolySet& set);
 
 // corr.txt, as poly_res.pol.

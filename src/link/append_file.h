@@ -1,7 +1,8 @@
 #pragma once
 // Opens a text file for appending (the exchange trace, the measured-value
 // log), created when missing. Anything that is not a regular file, such as a
-// FIFO or a device of that name, is refused at once instead of blocking.
+// FIFO or a device of that name, is refused at once instead of blocking, and
+// so is another user's link in a shared folder (link/foreign_link.h).
 #include <cstdio>
 #include <string>
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "link/append_file.h"
+#include "text/cp1251.h"
 
 namespace orn {
 namespace {
@@ -84,7 +85,8 @@ void ExchangeTrace::write_request(const uint8_t* frame, size_t n, std::string_vi
   if (is_rate_index(link_.rate_index)) r.format(" %u", static_cast<unsigned>(baud_for_rate_index(link_.rate_index)));
   r.format(" Ser_par %u\r\n\r\n", static_cast<unsigned>(link_.parity));
   r.stamp(t, '-');
-  r.text(label);
+  // Labels are UTF-8 in memory; the trace is Windows-1251 like every file of the tool.
+  r.text(utf8_to_cp1251(label));
   r.text("\r\n");
   r.text("Send:\r\n");
   r.bytes(frame, n);

@@ -12,6 +12,8 @@
 #include <random>
 #include <string_view>
 
+#include "link/foreign_link.h"
+
 namespace orn {
 namespace {
 
@@ -22,13 +24,6 @@ constexpr size_t kTempSuffixLength = 8;
 
 bool writable(const std::string& path, const struct stat& st) {
   return (st.st_mode & kAnyWrite) != 0 && access(path.c_str(), W_OK) == 0;
-}
-
-std::string folder_of(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 std::string name_of(const std::string& path) {
@@ -54,9 +49,10 @@ bool write_all(int fd, const std::string& bytes) {
 }
 
 // Opens path without blocking (a FIFO would wait for a writer) and keeps the
-// descriptor only when it is a regular file.
+// descriptor only when it is a regular file. Another user's link in a shared
+// folder is not followed.
 int open_regular(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const int fd = open_unless_foreign_link(path, flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -1;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -198,6 +194,7 @@ FileRead read_whole_file(const std::string& path) {
 
 std::optional<std::string> write_file_atomically(const std::string& path, const std::string& bytes) {
   const std::string failure = "Unable to write to " + path;
+  if (is_foreign_link(path)) return failure;
   // A symbolic link keeps pointing at its target: the target is replaced.
   std::string target = path;
   struct stat lst {};
@@ -226,7 +223,7 @@ std::optional<std::string> write_file_atomically(const std::string& path, const 
 
 void make_writable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+  if (!is_foreign_link(path) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
     ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
 }
 

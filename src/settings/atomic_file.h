@@ -13,7 +13,9 @@ struct FileRead {
 
 // Reads a regular file (or a link to one). Anything else of that name (a FIFO,
 // a device, a folder) is refused with "Unable to read <path>" without opening
-// it for reading, so a FIFO nobody writes to cannot block the caller.
+// it for reading, so a FIFO nobody writes to cannot block the caller. So is
+// another user's link in a shared folder (link/foreign_link.h), here and in
+// the two functions below.
 FileRead read_whole_file(const std::string& path);
 
 // Replaces the file at path with bytes: a temporary file in the same folder is

@@ -193,13 +193,10 @@ void load_search(Profile& p, SearchSelection& s) {
   }
 }
 
-}  // namespace
-
-std::optional<std::string> load_profile(const std::string& path, ProfileTarget t, bool write_back) {
+// Reads every key of the profile into t and writes each back into p as a load does.
+void read_profile(Profile& p, ProfileTarget t) {
   DeviceImage& im = t.image;
   ProfileKept& k = t.kept;
-  Profile p(path);
-  if (auto error = p.ini().load()) return error;
   if (!p.ini().existed()) write_new_profile(p, im);
 
   constexpr auto two = NumberForm::TwoDecimals;
@@ -300,9 +297,27 @@ std::optional<std::string> load_profile(const std::string& path, ProfileTarget t
   k.mprecis = p.integer_rw("MTR", "mprecis", 10);
   k.mmat = p.integer_rw("MTR", "mmat", 0);
   k.mdat = p.text_rw("MTR", "mdat", "Ордвин 100МП4");
+}
 
-  if (!write_back) return std::nullopt;
-  return p.ini().save();
+}  // namespace
+
+std::optional<std::string> load_profile(const std::string& path, ProfileTarget t, bool write_back) {
+  Profile p(path);
+  if (auto error = p.ini().load()) return error;
+  // Read into copies: a load that fails leaves memory as it was.
+  DeviceImage image = t.image;
+  SearchSelection search = t.search;
+  MeasureLogSettings log = t.log;
+  ProfileKept kept = t.kept;
+  read_profile(p, {image, search, log, kept});
+  if (write_back) {
+    if (auto error = p.ini().save()) return error;
+  }
+  t.image = image;
+  t.search = search;
+  t.log = log;
+  t.kept = kept;
+  return std::nullopt;
 }
 
 std::optional<std::string> save_profile(const std::string& path, const ProfileTarget& t) {

@@ -62,9 +62,9 @@ struct ProfileTarget {
 // Loads the profile at path (creating it with the new-file values when it is
 // missing) and writes its keys back as a load does. The page read from TAB
 // num is kept.page when it is 0..3; the caller shows it. The window's load
-// goes on with the catalogue and the polynomial file of its folder. A file
-// that cannot be written keeps its old contents; the values read are still
-// in memory and the error is "Unable to write to <path>". With write_back
+// goes on with the catalogue and the polynomial file of its folder. A load
+// that fails changes nothing in memory: a file that cannot be written keeps
+// its old contents and gives "Unable to write to <path>". With write_back
 // false the same values are read and nothing is written or created (for
 // tools that only read a profile).
 std::optional<std::string> load_profile(const std::string& path, ProfileTarget target, bool write_back = true);

@@ -56,16 +56,13 @@ bool ProfileHandlers::loadProfile(const std::string& path) {
     s_.reportFileError(error);
     return false;
   }
+  profileLoaded_ = true;
   const ProfileKept& k = c_.profile;
   c_.adjust = AdjustSettings{k.set0_n, k.set_diap_n, k.set0_val, k.set_diap_val};
-  if (auto error = load_konstr_catalogue(c_.folder, catalogue)) {
-    s_.reportFileError(error);
-    return false;
-  }
-  if (auto error = load_poly_res(c_.folder, c_.poly)) {
-    s_.reportFileError(error);
-    return false;
-  }
+  // The profile is in memory: a catalogue that fails must not keep
+  // poly_res.pol from being read, or the next save would write it unread.
+  s_.reportFileError(load_konstr_catalogue(c_.folder, catalogue));
+  s_.reportFileError(load_poly_res(c_.folder, c_.poly));
   // A real change of page runs the page-change handling.
   const int page = c_.profile.page;
   if (page != w_.TabbedNotebook1->currentIndex()) w_.TabbedNotebook1->setCurrentIndex(page);
@@ -88,6 +85,10 @@ bool ProfileHandlers::saveProfile(const std::string& path) {
     return false;
   }
   return true;
+}
+
+void ProfileHandlers::saveRecentProfile() {
+  if (profileLoaded_) saveProfile(recentPath());
 }
 
 void ProfileHandlers::fillCatalogueLists() {

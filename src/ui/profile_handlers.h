@@ -25,12 +25,16 @@ class ProfileHandlers final : public QObject {
   void N3Click();  // save a profile to a chosen file
 
   // A profile into memory (with the adjustment settings), then the catalogue
-  // and poly_res.pol; the page it names is shown. False after a file error
-  // (reported).
+  // and poly_res.pol; the page it names is shown. File errors are reported;
+  // false when the profile itself was not loaded (memory is as it was).
   bool loadProfile(const std::string& path);
   // The profile from memory (the page shown, the adjustment settings), then
   // poly_res.pol.
   bool saveProfile(const std::string& path);
+  // The shut-down's save of recent.prf. While no profile has been loaded
+  // (recent.prf failed at start-up and no other load followed) memory holds
+  // only defaults, and recent.prf keeps what it holds.
+  void saveRecentProfile();
   // The catalogue into ComboBox14, ComboBox15, ComboBox16 and ComboBox24
   // with the profile's four choices.
   void fillCatalogueLists();
@@ -54,6 +58,7 @@ class ProfileHandlers final : public QObject {
   MainWindow& w_;
   Session& s_;
   AppContext& c_;
+  bool profileLoaded_ = false;  // memory holds a profile read from a file
 };
 
 }  // namespace orn

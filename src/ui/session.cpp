@@ -162,7 +162,7 @@ void Session::FormClose() {
   search.takeSearchSelection();
   c.profile.konstr_txt = w_.sensor.Edit22->text().toStdString();
   reportFileError(save_corr(c.folder, c.corr));
-  profiles.saveProfile(profiles.recentPath());
+  profiles.saveRecentProfile();
 }
 
 void Session::showGaps() {

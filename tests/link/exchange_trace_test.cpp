@@ -10,6 +10,7 @@
 #include "link/modbus_master.h"
 #include "support/fakes.h"
 #include "support/scripted_port.h"
+#include "support/shared_folder.h"
 
 namespace orn {
 namespace {
@@ -94,6 +95,19 @@ TEST_F(TraceTest, LabelIsDataAndUnknownRateIsLeftOut) {
   EXPECT_NE(c.find("\r\n%s%n%d\r\n"), std::string::npos);
 }
 
+// The trace is a Windows-1251 file like every other file of the tool; the
+// labels name registers in Russian.
+TEST_F(TraceTest, LabelIsWrittenInWindows1251) {
+  port.answers = {with_crc({0x01, 0x10, 0x06, 0x26, 0x00, 0x01})};
+  const uint16_t digits = 2;
+  uint16_t exception = 0;
+  master.write_multiple_registers(0x0626, 1, &digits, exception, "число цифр после запятой");
+  EXPECT_NE(contents().find("03.007 \r\n"
+                            "\xf7\xe8\xf1\xeb\xee \xf6\xe8\xf4\xf0 \xef\xee\xf1\xeb\xe5 "
+                            "\xe7\xe0\xef\xff\xf2\xee\xe9\r\nSend:\r\n"),
+            std::string::npos);
+}
+
 TEST_F(TraceTest, OnlyTheValueOneSwitchesTheTraceOn) {
   exchange.use_log_file = 2;
   port.answers = {with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
@@ -122,6 +136,19 @@ TEST_F(TraceTest, AFileThatCannotBeOpenedIsSkippedSilently) {
     EXPECT_EQ(master.read_holding_registers(0x0000, 1, &value, exception), 0) << name;
     EXPECT_EQ(value, 7) << name;
   }
+}
+
+// Another user's link named COM.txt in a shared folder is an unopenable trace:
+// the records are skipped, the file it points at is untouched.
+TEST_F(TraceTest, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+  test::SharedFolder shared;
+  if (!shared.link("COM.txt", test::kOtherUser)) GTEST_SKIP() << "a link of another user needs root";
+  exchange.log_file_name = shared.shared() + "/COM.txt";
+  port.answers = {with_crc({0x01, 0x03, 0x02, 0x00, 0x07})};
+  uint16_t value = 0, exception = 0;
+  EXPECT_EQ(master.read_holding_registers(0x0000, 1, &value, exception), 0);
+  EXPECT_EQ(value, 7);
+  EXPECT_EQ(shared.mine_now(), test::SharedFolder::kMine);
 }
 
 }  // namespace

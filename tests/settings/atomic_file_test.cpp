@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "settings/temp_folder.h"
+#include "support/shared_folder.h"
 
 namespace orn {
 namespace {
@@ -47,6 +49,35 @@ TEST(AtomicFile, NextSaveRemovesOrphanTemporaries) {
   ::close(running);
   EXPECT_EQ(read_bytes(path), "new");
   EXPECT_EQ(names_in(folder.path()), kept);
+}
+
+// In a shared folder another user's link to a file of ours is neither read,
+// written nor made writable; our own link there keeps working.
+TEST(AtomicFile, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+  test::SharedFolder folder;
+  if (!folder.link("recent.prf", test::kOtherUser) || !folder.link("own.prf", ::geteuid()))
+    GTEST_SKIP() << "a link of another user needs root";
+  const std::string foreign = folder.shared() + "/recent.prf";
+  const std::string own = folder.shared() + "/own.prf";
+
+  ASSERT_EQ(::chmod(folder.mine().c_str(), 0444), 0);
+  make_writable(foreign);
+  struct stat st {};
+  ASSERT_EQ(::stat(folder.mine().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  ASSERT_EQ(::chmod(folder.mine().c_str(), 0644), 0);
+
+  const FileRead r = read_whole_file(foreign);
+  EXPECT_TRUE(r.exists);
+  EXPECT_EQ(r.error, "Unable to read " + foreign);
+  EXPECT_EQ(r.bytes, "");
+  EXPECT_EQ(write_file_atomically(foreign, "new"), "Unable to write to " + foreign);
+  EXPECT_EQ(folder.mine_now(), test::SharedFolder::kMine);
+  EXPECT_TRUE(std::filesystem::is_symlink(foreign));
+
+  EXPECT_EQ(read_whole_file(own).bytes, test::SharedFolder::kMine);
+  EXPECT_EQ(write_file_atomically(own, "new"), std::nullopt);
+  EXPECT_EQ(folder.mine_now(), "new");
 }
 
 }  // namespace

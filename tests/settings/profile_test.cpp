@@ -425,6 +425,36 @@ TEST_F(ProfileTest, ReadOnlyProfileIsMadeWritableAndSaved) {
   EXPECT_NE(text.find("[мой]\r\nключ=1\r\n"), std::string::npos);
 }
 
+// A profile that cannot be written back is not loaded: memory keeps what it
+// held, so none of the file's values reach the window or the next save.
+TEST_F(ProfileTest, LoadThatCannotWriteBackLeavesMemoryAsItWas) {
+  const std::string text = crlf({"[CH]", "unit=6", "diap_max=1600", "[TAB]", "num=2", "[IZM]",
+                                 "izm_name=plant.txt", "write_file=0", "[KONSTR]", "konstr_txt=Ордвин 100-ДА",
+                                 "[Seach]", "beg=7", "[NEW_COMM]", "NET_NUM=17", "[MTR]", "mdat=МП5"});
+  write_bytes(path, text);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  Memory m;
+  m.image.unit = 3;
+  m.image.adr = 5;
+  m.kept.page = 1;
+  m.log.izm_name = "mine.txt";
+  const Memory before = m;
+
+  EXPECT_EQ(load(m), "Unable to write to " + path);
+  EXPECT_EQ(read_bytes(path), text);
+  // Everything a save writes, and the log names it does not.
+  auto saved = [this](Memory& x, const char* name) {
+    const std::string file = folder.file(name);
+    EXPECT_EQ(save_profile(file, x.target()), std::nullopt);
+    return read_bytes(file);
+  };
+  Memory expected = before;
+  EXPECT_EQ(saved(m, "after.prf"), saved(expected, "before.prf"));
+  EXPECT_EQ(m.log.izm_name, "mine.txt");
+  EXPECT_EQ(m.kept.all_izm_name, before.kept.all_izm_name);
+  EXPECT_EQ(m.kept.adc_name, before.kept.adc_name);
+}
+
 TEST_F(ProfileTest, LocaleDoesNotChangeTheFile) {
   const char* ru = std::setlocale(LC_ALL, "ru_RU.UTF-8");
   if (ru == nullptr) GTEST_SKIP() << "ru_RU.UTF-8 is not installed";

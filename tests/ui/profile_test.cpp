@@ -2,6 +2,7 @@
 // "Файл" menu loads and saves profiles, and the catalogue fills its lists.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -133,6 +134,71 @@ class ProfileTest : public QObject {
     run.choose("");
     w.menu.N2->trigger();
     QCOMPARE(w.sensor.ComboBox10->currentIndex(), 6);
+  }
+
+  // A profile that cannot be written back is reported and not loaded: the
+  // pages keep what they showed, and the close saves none of its values.
+  void profileThatCannotBeWrittenBackIsNotLoaded() {
+    QTemporaryDir dir;
+    const std::string plant =
+        "[CH]\r\nunit=6\r\n[TAB]\r\nnum=1\r\n[KONSTR]\r\nkonstr_txt=Ордвин 100-ДА\r\n[IZM]\r\n"
+        "izm_name=plant.txt\r\n[ADC]\r\nGAIN=9\r\n[MTR]\r\nmdat=МП5\r\n";
+    writeFile(dir.filePath("plant.prf"), plant);
+    QVERIFY(QFile::setPermissions(dir.filePath("plant.prf"), QFile::ReadOwner | QFile::ReadGroup));
+    {
+      Run run(dir.path());
+      MainWindow& w = run.window;
+      const int unit = w.sensor.ComboBox10->currentIndex();
+      run.choose(dir.filePath("plant.prf"));
+      w.menu.N2->trigger();
+      QCOMPARE(run.prompt.records.size(), size_t{1});
+      QCOMPARE(QString::fromStdString(run.prompt.records[0].text),
+               "Unable to write to " + dir.filePath("plant.prf"));
+      QCOMPARE(w.TabbedNotebook1->currentIndex(), 0);
+      QCOMPARE(w.sensor.ComboBox10->currentIndex(), unit);
+      QVERIFY(w.sensor.Edit22->text() != QString("Ордвин 100-ДА"));
+      // The log name of the file would send the measured values elsewhere.
+      QVERIFY(run.session->context.log.izm_name != "plant.txt");
+      run.close();
+    }
+    const std::string recent = readFile(dir.filePath("recent.prf"));
+    QVERIFY(recent.find("GAIN=6\r\n") != std::string::npos);  // as recent.prf was created
+    QVERIFY(recent.find("mdat=Ордвин 100МП4\r\n") != std::string::npos);
+    QCOMPARE(readFile(dir.filePath("plant.prf")), plant);
+
+    // The same file as recent.prf: the start-up reports it, and the close
+    // does not overwrite it with the defaults memory holds instead.
+    QFile::remove(dir.filePath("recent.prf"));
+    QVERIFY(QFile::copy(dir.filePath("plant.prf"), dir.filePath("recent.prf")));
+    QVERIFY(QFile::setPermissions(dir.filePath("recent.prf"), QFile::ReadOwner | QFile::ReadGroup));
+    Run restarted(dir.path());
+    QCOMPARE(restarted.prompt.records.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(restarted.prompt.records[0].text),
+             "Unable to write to " + dir.filePath("recent.prf"));
+    restarted.close();
+    QCOMPARE(readFile(dir.filePath("recent.prf")), plant);
+  }
+
+  // A catalogue that cannot be read does not keep poly_res.pol from being
+  // read, and a coefficient file that was not read is not written at close.
+  void coefficientFilesAreWrittenOnlyAfterTheyWereRead() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("konstr_type.dat"));
+    QVERIFY(QDir(dir.path()).mkdir("corr.txt"));
+    writeFile(dir.filePath("poly_res.pol"), "[A]\r\n0=2.5\r\n1=0.25\r\n");
+    Run run(dir.path());
+    std::vector<QString> told;
+    for (const auto& r : run.prompt.records) told.push_back(QString::fromStdString(r.text));
+    QCOMPARE(told, (std::vector<QString>{"Unable to read " + dir.filePath("konstr_type.dat"),
+                                         "Unable to read " + dir.filePath("corr.txt")}));
+    // corr.txt is back before the close, with values the window never read.
+    QVERIFY(QDir(dir.path()).rmdir("corr.txt"));
+    const std::string corr = "[CA]\r\n0=4.5\r\n";
+    writeFile(dir.filePath("corr.txt"), corr);
+    run.close();
+    QCOMPARE(readFile(dir.filePath("corr.txt")), corr);
+    const std::string poly = readFile(dir.filePath("poly_res.pol"));
+    QVERIFY(poly.rfind("[A]\r\n0=2.500000000\r\n1=0.250000000\r\n", 0) == 0);
   }
 
   void menuSaveNamesTheFileByTheProfileRule() {
