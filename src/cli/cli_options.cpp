@@ -271,6 +271,7 @@ std::string parse_profile(ArgReader& r, CliOptions& o) {
   while (!r.done()) {
     const Arg a = r.next();
     if (a.name == "--yes" && !a.value && o.command == CliCommand::ProfileWrite) o.yes = true;
+    else if (a.name == "--take-link" && !a.value && o.command == CliCommand::ProfileWrite) o.take_link = true;
     else if (o.profile_file.empty() && a.name.rfind("-", 0) != 0) o.profile_file = a.name;
     else return unknown(a.value ? a.name + "=" + *a.value : a.name);
   }
