@@ -102,14 +102,22 @@ bool parse_panel_fields(const PanelTexts& texts, DeviceImage& image, AdjustSetti
   const auto span = field_number(texts.user_span);
   image.diap_usr = span.value_or(0.0f);
   if (!span) return error("Данные подстройки не удается представить числом. Проверьте поле ввода.");
-  const auto zero_target = field_number(texts.zero_target);
+  const auto zero_target = parse_required_value(PanelField::ZeroTarget, texts.zero_target, prompt);
   settings.zero_target = zero_target.value_or(0.0f);
-  if (!zero_target)
-    return error("Данные для подстройки смещения нуля не удается представить числом. Проверьте поле ввода.");
-  const auto span_target = field_number(texts.span_target);
+  if (!zero_target) return false;
+  const auto span_target = parse_required_value(PanelField::SpanTarget, texts.span_target, prompt);
   settings.span_target = span_target.value_or(0.0f);
-  if (!span_target) return error("Данные для подстройки не удается представить числом. Проверьте поле ввода.");
-  return true;
+  return span_target.has_value();
+}
+
+std::optional<float> parse_required_value(PanelField target, const std::string& text, Prompt& prompt) {
+  const auto x = field_number(text);
+  if (!x)
+    prompt.tell(target == PanelField::ZeroTarget
+                    ? "Данные для подстройки смещения нуля не удается представить числом. Проверьте поле ввода."
+                    : "Данные для подстройки не удается представить числом. Проверьте поле ввода.",
+                kInputErrorCaption, PromptIcon::Warning);
+  return x;
 }
 
 PanelTexts panel_texts(const DeviceImage& image, const AdjustSettings& settings) {
@@ -131,7 +139,7 @@ void Adjustment::fail(const ExchangeResult& r) {
   v_.enable_buttons(true);
 }
 
-bool Adjustment::open() {
+bool Adjustment::open(bool unlock) {
   whiten_fields();
   if (!c_.prompt.ask(kOpenQuestion, kQuestionCaption, PromptIcon::Warning)) return false;
   v_.set_status(kReading);
@@ -145,8 +153,14 @@ bool Adjustment::open() {
   }
   c_.settings_never_read = 0;
   using Step = ExchangeResult (*)(ModbusMaster&, DeviceImage&);
-  for (Step step : {Step{[](ModbusMaster& m, DeviceImage&) { return unlock_device(m); }}, Step{read_offset_group},
-                    Step{read_span_group}, Step{read_unit}}) {
+  if (unlock) {
+    unlocked_ = true;
+    if (const ExchangeResult r = unlock_device(c_.master); !r.ok()) {
+      fail(r);
+      return false;
+    }
+  }
+  for (Step step : {Step{read_offset_group}, Step{read_span_group}, Step{read_unit}}) {
     const ExchangeResult r = step(c_.master, c_.image);
     if (!r.ok()) {
       fail(r);

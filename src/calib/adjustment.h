@@ -92,6 +92,10 @@ std::optional<float> check_span_range(const DeviceImage& image, Prompt& prompt);
 bool parse_panel_fields(const PanelTexts& texts, DeviceImage& image, AdjustSettings& settings,
                         Prompt& prompt);
 
+// Reads a required value (ZeroTarget or SpanTarget) as the field parser does;
+// nothing after its message was shown.
+std::optional<float> parse_required_value(PanelField target, const std::string& text, Prompt& prompt);
+
 // The four fields as shown for the image and the settings.
 PanelTexts panel_texts(const DeviceImage& image, const AdjustSettings& settings);
 
@@ -109,8 +113,11 @@ class Adjustment {
   // The page was changed: a running adjustment ends at its next sample.
   void leave() { active_ = false; }
 
-  // "Автонастройка": true when the panel became active.
-  bool open();
+  // "Автонастройка": true when the panel became active. Without unlock the
+  // device's write protection stays as it is (nothing will be written).
+  bool open(bool unlock = true);
+  // The opening sent the unlock; nothing here locks again.
+  bool unlocked() const { return unlocked_; }
   // "Прочитать": true after a complete read.
   bool read();
   AdjustEnd adjust_zero();  // "Подстроить 0"
@@ -140,6 +147,7 @@ class Adjustment {
   AdjustmentContext& c_;
   AdjustmentView& v_;
   bool active_ = false;
+  bool unlocked_ = false;
 };
 
 }  // namespace orn

@@ -1,11 +1,13 @@
 #include "cli/cli_calib.h"
 
-
 #include "calib/adjustment.h"
 #include "calib/user_trims.h"
+#include "cli/cli_config.h"
 #include "cli/terminal_dialog.h"
+#include "cli/write_report.h"
 #include "device/group_transfers.h"
 #include "device/input_checks.h"
+#include "device/protection.h"
 #include "link/failure_report.h"
 #include "units/number_format.h"
 #include "units/pressure_units.h"
@@ -59,46 +61,113 @@ std::optional<TrimTexts> split_trims(const std::string& list) {
   return TrimTexts{list.substr(0, a), list.substr(a + 1, b - a - 1), list.substr(b + 1)};
 }
 
-int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prompt, Progress& progress) {
+// The terminal's answers, remembering a No: a declined write is not a failed one.
+class AnswerWatch final : public Prompt {
+ public:
+  explicit AnswerWatch(Prompt& prompt) : prompt_(prompt) {}
+  bool ask(const std::string& text, const std::string& caption, PromptIcon icon) override {
+    const bool yes = prompt_.ask(text, caption, icon);
+    declined_ |= !yes;
+    return yes;
+  }
+  void tell(const std::string& text, const std::string& caption, PromptIcon icon) override {
+    prompt_.tell(text, caption, icon);
+  }
+  bool declined() const { return declined_; }
+
+ private:
+  Prompt& prompt_;
+  bool declined_ = false;
+};
+
+// The display unit's conversions need the range of the sensor settings.
+bool read_range(ModbusMaster& master, DeviceImage& image, Prompt& prompt, Progress& progress) {
+  const ExchangeResult r = read_sensor_settings(master, image, progress);
+  if (!r.ok()) report_exchange_failure(prompt, r);
+  return r.ok();
+}
+
+// Closes the protection an adjustment opened, also after a stop, and tells
+// how it ended; returns the exit status.
+int close_protection(WriteOutcome out, const WrittenGroup& names, ModbusMaster& master, CliContext& c) {
+  {
+    const StopFlag::Finishing finishing(master.stop());
+    out.lock = lock_device(master);
+  }
+  out.lock_sent = true;
+  if (out.step == WriteStep::Done && !out.lock.ok()) {
+    out.step = WriteStep::Lock;
+    out.result = out.lock;
+  }
+  if (!out.lock.ok()) {
+    if (auto m = failure_message(out.lock)) c.err << m->text << "\n";
+  }
+  if (master.stop().raised() && out.step != WriteStep::Done && out.step != WriteStep::Lock) out.step = WriteStep::Stopped;
+  // calib ends with 3 after a No as well.
+  const int status = tell_own_write_end(out, names, c);
+  return status == kCliExitDeclined ? kCliExitFailure : status;
+}
+
+int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& terminal, Progress& progress) {
+  const bool zero = o.calib == CalibCommand::Zero;
+  AnswerWatch prompt(terminal);
+  // An unreadable required value ends the command before anything is sent.
+  const auto target = parse_required_value(zero ? PanelField::ZeroTarget : PanelField::SpanTarget, o.target, prompt);
+  if (!target) return kCliExitFailure;
+
   DeviceImage image;
   MeasuredValue record;
   AdjustSettings settings;
-  uint16_t never_read = 1;
+  uint16_t never_read = 0;  // read just below
+  if (!read_range(master, image, prompt, progress)) return kCliExitFailure;
   AdjustmentContext context{master, prompt, progress, never_read, image, record, settings, {}};
   TerminalPanel panel(c);
   Adjustment adjustment(context, panel);
-  const bool zero = o.calib == CalibCommand::Zero;
-  if (!adjustment.open()) return kCliExitFailure;
+  // Only a write needs the protection open; the command closes it again.
+  const WrittenGroup names{zero ? "значения смещения" : "значения подстройки диапазона",
+                           zero ? "запись смещения" : "запись подстройки диапазона",
+                           zero ? "подстройка нуля" : "подстройка диапазона"};
+  WriteOutcome out;
+  auto ended_at = [&](WriteStep step) {
+    out.step = step;
+    out.unlock_sent = adjustment.unlocked();
+    return out.unlock_sent ? close_protection(out, names, master, c) : kCliExitFailure;
+  };
+  if (!adjustment.open(o.write)) return ended_at(prompt.declined() ? WriteStep::Answered : WriteStep::Inputs);
 
   // The required value and the number of samples as typed into the panel.
   (zero ? panel.fields().zero_target : panel.fields().span_target) = o.target;
   if (o.samples) (zero ? settings.zero_samples : settings.span_samples) = *o.samples;
-  if ((zero ? adjustment.adjust_zero() : adjustment.adjust_span()) != AdjustEnd::Computed) return kCliExitFailure;
+  if ((zero ? adjustment.adjust_zero() : adjustment.adjust_span()) != AdjustEnd::Computed)
+    return ended_at(prompt.declined() ? WriteStep::Answered : WriteStep::Inputs);
   if (zero) c.out << "shift_usr=" << trimmed(panel.fields().user_zero) << " " << panel.unit() << "\n";
   else c.out << "diap_usr=" << trimmed(panel.fields().user_span) << "\n";
   c.out << std::flush;
   if (!o.write) return kCliExitOk;
-  return (zero ? adjustment.write_zero() : adjustment.write_span()) ? kCliExitOk : kCliExitFailure;
+  // A value computed before a stop is not written.
+  if (master.stopping()) return ended_at(WriteStep::Stopped);
+  if (!(zero ? adjustment.write_zero() : adjustment.write_span()))
+    return ended_at(prompt.declined() ? WriteStep::Answered : WriteStep::Writes);
+  return ended_at(WriteStep::Done);
 }
 
 int trims(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prompt, Progress& progress) {
   DeviceImage image;
-  uint16_t never_read = 1;
+  std::optional<TrimTexts> texts;
   if (o.trims) {
-    const auto texts = split_trims(*o.trims);
+    texts = split_trims(*o.trims);
     if (!texts) {
       c.err << "--set: ожидаются три значения через запятую: сдвиг шкалы, пользовательский ноль, подстройка\n";
       return kCliExitUsage;
     }
-    // The checks need the range and the unit of the sensor settings.
-    never_read = 0;
-    const ExchangeResult r = read_sensor_settings(master, image, progress);
-    if (!r.ok()) {
-      report_exchange_failure(prompt, r);
-      return kCliExitFailure;
-    }
+  }
+  // The checks and the fields in the display unit need the range and the unit.
+  uint16_t never_read = 0;
+  if (!read_range(master, image, prompt, progress)) return kCliExitFailure;
+  if (texts) {
     ProtectedWriteContext pc{master, prompt, progress, never_read};
-    if (!write_trim_fields(pc, image, *texts, image.unit).ok()) return kCliExitFailure;
+    const WriteOutcome out = write_trim_fields(pc, image, *texts, image.unit);
+    if (const int status = tell_write_end(out, kUserTrimsGroup, c)) return status;
   }
   if (!read_user_trims(master, prompt, progress, image, never_read).ok()) return kCliExitFailure;
   const TrimView v = trim_view(image);

@@ -5,6 +5,7 @@
 
 #include "cli/config_registers.h"
 #include "cli/terminal_dialog.h"
+#include "cli/write_report.h"
 #include "device/group_transfers.h"
 #include "device/protected_write.h"
 #include "link/failure_report.h"
@@ -56,13 +57,12 @@ void tell_step(std::string_view step, std::string_view state, CliContext& c) {
 // since after them the link moves to the device's new settings.
 struct GroupWrite {
   ConfigGroup group;
-  const char* what;  // "... не записаны"
-  const char* step;
+  WrittenGroup names;
 };
 constexpr GroupWrite kWriteOrder[] = {
-    {ConfigGroup::Sensor, "параметры датчика", "запись параметров датчика"},
-    {ConfigGroup::DeviceGap, "временной зазор прибора", "запись временного зазора прибора"},
-    {ConfigGroup::Exchange, "параметры обмена", "запись параметров обмена"},
+    {ConfigGroup::Sensor, kSensorGroup},
+    {ConfigGroup::DeviceGap, kDeviceGapGroup},
+    {ConfigGroup::Exchange, kExchangeGroup},
 };
 
 // A value with its register word where it has one, so that a difference
@@ -128,46 +128,21 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
       if (reg.group == g.group && named(o, reg)) values += " " + std::string(reg.name) + "=" + reg.show(image);
     }
     if (values.empty()) continue;
-    if (c.stop != nullptr && c.stop->raised()) {
-      c.err << kPrefix << "остановлено сигналом; не записаны " << g.what << "\n";
-      return kCliExitFailure;
-    }
-    c.err << "Новые значения:" << values << "\n";
     WriteOutcome out;
-    switch (g.group) {
-      case ConfigGroup::Sensor: out = write_sensor_settings_protected(context, image, {}); break;
-      case ConfigGroup::DeviceGap: out = write_device_gap_protected(context, image); break;
-      case ConfigGroup::Exchange:
-        out = write_exchange_params_protected(context, image, image.init_flag, switch_link);
-        break;
-      case ConfigGroup::None: break;
+    if (master.stopping()) {
+      out.step = WriteStep::Stopped;
+    } else {
+      c.err << "Новые значения:" << values << "\n";
+      switch (g.group) {
+        case ConfigGroup::Sensor: out = write_sensor_settings_protected(context, image, {}); break;
+        case ConfigGroup::DeviceGap: out = write_device_gap_protected(context, image); break;
+        case ConfigGroup::Exchange:
+          out = write_exchange_params_protected(context, image, image.init_flag, switch_link);
+          break;
+        case ConfigGroup::None: break;
+      }
     }
-    // The core has already told the failure of its own transactions.
-    const std::string not_written = std::string(g.what) + " не записаны";
-    switch (out.step) {
-      case WriteStep::Answered:
-        c.err << kPrefix << "запись отменена; " << not_written << "\n";
-        return kCliExitDeclined;
-      case WriteStep::Inputs:  // the INIT read before the exchange parameters
-        tell_step("чтение флага INIT", not_written + ", защита от записи не снималась", c);
-        return kCliExitFailure;
-      case WriteStep::Unlock:
-        tell_step("снятие защиты от записи", not_written + ", прибор мог остаться без защиты от записи", c);
-        return kCliExitFailure;
-      case WriteStep::Writes:
-        tell_step(g.step, "прибор оставлен без защиты от записи", c);
-        return kCliExitFailure;
-      case WriteStep::Lock:
-        tell_failure(out.result, c);
-        tell_step("установка защиты от записи",
-                  std::string(g.what) + " записаны, прибор мог остаться без защиты от записи", c);
-        return kCliExitFailure;
-      case WriteStep::Stopped:
-        c.err << kPrefix << "остановлено сигналом; не записаны " << g.what << "\n";
-        return kCliExitFailure;
-      case WriteStep::Done:
-        break;
-    }
+    if (const int status = tell_write_end(out, g.names, c)) return status;
   }
 
   c.err << "Проверка: чтение после записи\n";

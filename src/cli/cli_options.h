@@ -58,6 +58,8 @@ struct CliOptions {
   bool yes = false;                                // calib, config write, profile write --yes:
                                                    // every question answered Yes
   std::string profile_file;                        // profile save/write FILE
+  bool take_link = false;                          // profile write --take-link: the profile's
+                                                   // address, rate and parity too
   std::vector<ConfigAssignment> assignments;       // config write NAME=VALUE, checked
 };
 

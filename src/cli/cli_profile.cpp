@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "calib/calib_transfers.h"
+#include "cli/profile_changes.h"
 #include "cli/terminal_dialog.h"
+#include "cli/write_report.h"
 #include "device/group_transfers.h"
 #include "device/protected_write.h"
 #include "link/failure_report.h"
@@ -26,6 +28,15 @@ bool file_error(const std::optional<std::string>& error, CliContext& c) {
   return error.has_value();
 }
 
+// The groups a profile describes: the exchange page, the sensor settings and the user trims.
+ExchangeResult read_profile_groups(ModbusMaster& master, DeviceImage& image, Progress& panel) {
+  ExchangeResult r = read_exchange_page(master, image);
+  if (r.ok()) r = read_sensor_settings(master, image, panel);
+  if (r.ok()) r = read_offset_group(master, image);
+  if (r.ok()) r = read_span_group(master, image);
+  return r;
+}
+
 }  // namespace
 
 int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& c) {
@@ -33,11 +44,7 @@ int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& 
   if (file_error(load_profile(path, m.target(), false), c)) return kCliExitFailure;
   TerminalPrompt prompt(nullptr, c.err, false);
   StreamProgress panel(c.err);
-  ExchangeResult r = read_exchange_page(master, m.image);
-  if (r.ok()) r = read_sensor_settings(master, m.image, panel);
-  if (r.ok()) r = read_offset_group(master, m.image);
-  if (r.ok()) r = read_span_group(master, m.image);
-  if (!r.ok()) {
+  if (const ExchangeResult r = read_profile_groups(master, m.image, panel); !r.ok()) {
     report_exchange_failure(prompt, r);
     return kCliExitFailure;
   }
@@ -64,20 +71,52 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
 
   TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress panel(c.err);
-  uint16_t never_read = 1;
+  // Every register of a group goes out: those the profile does not hold as the device has them.
+  DeviceImage device;
+  c.err << "Чтение параметров прибора\n";
+  if (const ExchangeResult r = read_profile_groups(master, device, panel); !r.ok()) {
+    report_exchange_failure(prompt, r);
+    c.err << "orn20mb-cli: параметры прибора не прочитаны; ничего не записано\n";
+    return kCliExitFailure;
+  }
+  DeviceImage image = device;
+  if (file_error(take_profile_values(o.profile_file, m.image, o.take_link, image), c)) return kCliExitFailure;
+
+  uint16_t never_read = 0;  // the settings were just read
   ProtectedWriteContext pc{master, prompt, panel, never_read};
-  const auto inputs = [] { return true; };  // the values come from the profile, already in the image
-  if (!write_sensor_settings_protected(pc, m.image, inputs).ok()) return kCliExitFailure;
-  if (!write_user_trims_protected(pc, m.image, inputs).ok()) return kCliExitFailure;
-  // Last: a device that takes a new address or rate answers there from now on.
-  uint16_t init_flag = 0;
   bool reopened = true;
   const auto switch_link = [&] {
-    adopt_device_link(m.image, link);
+    adopt_device_link(image, link);
     reopened = reopen();
   };
-  const WriteOutcome out = write_exchange_params_protected(pc, m.image, init_flag, switch_link);
-  return out.ok() && reopened ? kCliExitOk : kCliExitFailure;
+  uint16_t init_flag = 0;
+  // The exchange parameters last: a device that takes a new address or rate answers there from then on.
+  const struct {
+    const WrittenGroup& names;
+    std::string changes;
+    std::function<WriteOutcome()> write;
+  } groups[] = {
+      {kSensorGroup, changed_registers(ConfigGroup::Sensor, device, image),
+       [&] { return write_sensor_settings_protected(pc, image, {}); }},
+      {kUserTrimsGroup, changed_trims(device, image), [&] { return write_user_trims_protected(pc, image, {}); }},
+      {kExchangeGroup, changed_registers(ConfigGroup::Exchange, device, image),
+       [&] { return write_exchange_params_protected(pc, image, init_flag, switch_link); }},
+  };
+  bool changed = false;
+  for (const auto& g : groups) {
+    if (g.changes.empty()) continue;  // a group with nothing to change is not written
+    changed = true;
+    WriteOutcome out;
+    if (master.stopping()) {
+      out.step = WriteStep::Stopped;
+    } else {
+      c.err << "Новые значения:" << g.changes << "\n";
+      out = g.write();
+    }
+    if (const int status = tell_write_end(out, g.names, c)) return status;
+  }
+  if (!changed) c.err << "Прибор уже настроен по профилю: записывать нечего\n";
+  return reopened ? kCliExitOk : kCliExitFailure;
 }
 
 }  // namespace orn

@@ -2,7 +2,8 @@
 // orn20mb-cli profile save FILE / profile write [--yes] FILE: a transmitter's
 // configuration read into a profile the window loads, and a profile's
 // exchange and sensor settings and user trims written to a transmitter with
-// the window's protected writes (one configuration cloned onto many).
+// the window's protected writes (one configuration cloned onto many, or a
+// few keys changed on each).
 #include <functional>
 #include <string>
 
@@ -22,9 +23,12 @@ int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& 
 // exit status that refuses it, or 0 when it may go on.
 int refuse_profile_write(const CliOptions& options, CliContext& context);
 
-// Writes the sensor settings, the user trims and last the exchange
-// parameters of the profile at path (read, never written). When the device
-// takes new link settings, link follows it and reopen opens the port there.
+// Writes what the profile at path (read, never written) changes on the
+// device: its sensor settings, user trims and last exchange parameters,
+// only the groups with a change, registers the file lacks as the device has
+// them, the device's address, rate and parity unless options.take_link.
+// When the device takes new link settings, link follows it and reopen
+// opens the port there.
 int run_profile_write(const CliOptions& options, ModbusMaster& master, CliContext& context, LinkParams& link,
                       const std::function<bool()>& reopen);
 

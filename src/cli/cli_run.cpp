@@ -126,8 +126,12 @@ const char* asking_command(const CliOptions& o) {
 
 int run_cli(const CliOptions& o, CliContext& c) {
   Link link = link_for(o, c);
+  const auto stop_status = [&c](int status) {
+    return c.stop != nullptr && c.stop->raised() ? 128 + c.stop->number() : status;
+  };
   // The search opens and reopens the port itself, at every probe.
-  if (o.command == CliCommand::Search) return run_search(o, c, link.params, link.exchange, link.timeouts, link.path);
+  if (o.command == CliCommand::Search)
+    return stop_status(run_search(o, c, link.params, link.exchange, link.timeouts, link.path));
   if (o.command == CliCommand::ProfileWrite) {
     if (const int refused = refuse_profile_write(o, c)) return refused;
   }
@@ -181,8 +185,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)
     c.err << "Адрес 255: запись отправлена, ответ прибора не проверялся.\n";
   c.port.close();
-  if (c.stop != nullptr && c.stop->raised()) return 128 + c.stop->number();
-  return status;
+  return stop_status(status);
 }
 
 }  // namespace orn

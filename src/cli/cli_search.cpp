@@ -101,15 +101,22 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   }
 
   ModbusMaster master(c.port, c.pump, c.clock, link, exchange, timeouts);
+  // A stop signal ends the running probe after its current attempt and no
+  // further probe starts; the finds so far are already printed.
+  if (c.stop != nullptr) master.set_stop(*c.stop);
   MeasuredValue record;
   BusSearch search(master, connection, link, exchange, timeouts, record, progress);
   progress.follow(search);
   SearchSelection selection = o.search;
   search.start(selection);
   while (search.step(progress) == SearchEnding::None) {
+    if (c.stop != nullptr && c.stop->raised()) search.abandon();
   }
   progress.clear();
   connection.close();
+  if (c.stop != nullptr && c.stop->raised())
+    c.err << "orn20mb-cli: поиск остановлен сигналом после " << search.probes_done() << " проверок из "
+          << search.probes_total() << "; найдено приборов: " << search.found().count() << "\n";
   return search.found().count() > 0 ? kCliExitOk : kCliExitFailure;
 }
 

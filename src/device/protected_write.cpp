@@ -84,7 +84,8 @@ WriteOutcome lock_and_tell(ProtectedWriteContext& c, WriteOutcome out, std::stri
 
 const ProtectionState* protection_state(const WriteOutcome& out) {
   if (!out.may_be_unlocked()) return nullptr;
-  return out.step == WriteStep::Writes ? &kLeftUnlocked : &kMayBeUnlocked;
+  // A failed write leaves the device open for certain unless a lock was tried after it.
+  return out.step == WriteStep::Writes && !out.lock_sent ? &kLeftUnlocked : &kMayBeUnlocked;
 }
 
 bool pass_never_read_question(Prompt& prompt, uint16_t& settings_never_read) {

@@ -403,6 +403,15 @@ std::optional<std::string> save_profile(const std::string& path, const ProfileTa
   return p.ini().save();
 }
 
+std::optional<std::string> held_profile_keys(const std::string& path, std::span<const ProfileKey> keys,
+                                             std::vector<bool>& held) {
+  IniFile ini(path);
+  if (auto error = ini.load()) return error;
+  held.clear();
+  for (const ProfileKey& k : keys) held.push_back(ini.value(k.section, k.key).has_value());
+  return std::nullopt;
+}
+
 std::string profile_save_name(std::string chosen, bool profile_filter, bool chosen_exists) {
   if (!profile_filter || chosen_exists) return chosen;
   constexpr std::string_view kSuffix = ".prf";

@@ -5,8 +5,10 @@
 // catalogue konstr_type.dat is maintained beside it.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/device_image.h"
 #include "measure/measure_log.h"
@@ -77,6 +79,18 @@ std::optional<std::string> save_profile(const std::string& path, const ProfileTa
 // filter chosen, a name of no existing file gets ".prf" unless it already
 // ends in ".prf" (any case).
 std::string profile_save_name(std::string chosen, bool profile_filter, bool chosen_exists);
+
+// A key of a profile, by section and name.
+struct ProfileKey {
+  std::string_view section;
+  std::string_view key;
+};
+
+// Whether the profile file at path holds each of keys (a line of that key in
+// its section, whatever its value), in the order asked; an error text when
+// the file cannot be read. Nothing is created or written.
+std::optional<std::string> held_profile_keys(const std::string& path, std::span<const ProfileKey> keys,
+                                             std::vector<bool>& held);
 
 // A text of device registers without its padding blanks (or zero bytes).
 std::string register_text(const uint16_t* words, size_t n);

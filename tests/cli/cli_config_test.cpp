@@ -259,8 +259,8 @@ TEST_F(CliConfigTest, AFailedWriteNamesItsStepAndLeavesTheDeviceUnlocked) {
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(contains(err.str(),
                        "Величина данных превышает допустимое значение. Прибор оставлен без защиты от записи.\n"
-                       "orn20mb-cli: ошибка обмена на шаге «запись параметров обмена»; прибор оставлен без "
-                       "защиты от записи\n"))
+                       "orn20mb-cli: ошибка обмена на шаге «запись параметров обмена»; параметры обмена не "
+                       "записаны полностью\n"))
       << err.str();
   EXPECT_FALSE(contains(err.str(), "Результат операции"));
 }

@@ -55,7 +55,7 @@ TEST(CliProfileOnAPty, SavedProfileWrittenToASecondTransmitterGivesEqualConfigur
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
 
   // The second transmitter answers at address 9 and 9600 baud until it takes the profile's link.
-  r = cli(b, {"--address", "9", "--rate", "9600", "profile", "write", "--yes", "first.prf"});
+  r = cli(b, {"--address", "9", "--rate", "9600", "profile", "write", "--yes", "--take-link", "first.prf"});
   ASSERT_EQ(r.status, 0) << r.err;
   r = cli(b, {"--address", "1", "--rate", "19200", "profile", "save", "second.prf"});
   ASSERT_EQ(r.status, 0) << r.err;

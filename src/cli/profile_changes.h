@@ -1,0 +1,25 @@
+#pragma once
+// What profile write changes on a device: the values a profile file holds,
+// laid over the device's own as just read. Keys the file lacks leave the
+// device's values; the link (NET_NUM, NET_SPD, NET_PAR) is taken only when
+// asked for, so a written device keeps answering where it was found.
+#include <optional>
+#include <string>
+
+#include "cli/config_registers.h"
+#include "device/device_image.h"
+
+namespace orn {
+
+// Lays the values of the profile file at path, as loaded into profile, over
+// device; an error text when the file cannot be read.
+std::optional<std::string> take_profile_values(const std::string& path, const DeviceImage& profile, bool take_link,
+                                               DeviceImage& device);
+
+// " NAME=VALUE" for every register of group whose value in after differs
+// from before; empty when the group has nothing to change.
+std::string changed_registers(ConfigGroup group, const DeviceImage& before, const DeviceImage& after);
+// The same for the user trims shift_scale, shift_usr (kPa) and diap_usr.
+std::string changed_trims(const DeviceImage& before, const DeviceImage& after);
+
+}  // namespace orn
