@@ -29,7 +29,9 @@ class StopAgainstSimulator : public ::testing::Test {
     ASSERT_FALSE(device.empty());
   }
   void TearDown() override {
-    if (sim) EXPECT_EQ(sim->terminate(), 0);
+    if (sim) {
+      EXPECT_EQ(sim->terminate(), 0);
+    }
   }
   test::ProgramResult cli(std::vector<std::string> args, const test::StopAt& stop = {}) {
     args.insert(args.begin(), {ORN20MB_CLI, "--device", device});
