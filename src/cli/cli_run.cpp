@@ -50,8 +50,11 @@ Link link_for(const CliOptions& o, CliContext& c) {
 
 bool report(const ExchangeResult& r, CliContext& c) {
   if (r.ok()) return true;
-  if (auto m = failure_message(r)) {
-    c.err << m->text << "\n";
+  // Written piece by piece: a failed polling cycle must not touch the heap either.
+  if (auto t = failure_text(r)) {
+    c.err << t->text;
+    if (t->code >= 0) c.err << t->code;
+    c.err << "\n";
   } else {
     char text[64];
     std::snprintf(text, sizeof text, "Ошибка в обмене (0x%04X)", static_cast<unsigned>(r.faults));
@@ -73,7 +76,7 @@ std::string write_label(uint16_t start) {
 int read_once(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   MeasuredValue record;
   if (!report(read_measurement(master, o.block, record), c)) return kCliExitFailure;
-  c.out << measure_log_line(record, c.clock.now());
+  c.out << measure_log_line(record, c.clock.now()).view();
   return kCliExitOk;
 }
 
@@ -86,7 +89,7 @@ int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   for (uint32_t i = 0; i < o.cycles && !stopped(); ++i) {
     const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
     failed |= !report(r, c);
-    c.out << measure_log_line(record, c.clock.now()) << std::flush;
+    c.out << measure_log_line(record, c.clock.now()).view() << std::flush;
     if (i + 1 < o.cycles && !stopped()) c.pump.wait(kPollPeriodMs);
   }
   c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors

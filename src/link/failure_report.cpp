@@ -3,47 +3,55 @@
 namespace orn {
 namespace {
 
-constexpr const char* kExchangeCaption = "Ошибка в обмене.";
-constexpr const char* kDeviceCaption = "Устройство сообщает об ошибке";
+constexpr std::string_view kExchangeCaption = "Ошибка в обмене.";
+constexpr std::string_view kDeviceCaption = "Устройство сообщает об ошибке";
+
+std::optional<FailureText> fault_text(uint16_t faults, uint16_t exception) {
+  const uint16_t f = faults & 0xFF;
+  if (f & kFaultNoAnswer) return FailureText{"Ответа не было.", kExchangeCaption};
+  if (f & kFaultException) {
+    switch (exception) {
+      case 1: return FailureText{"Неподдерживаемая функция.", kDeviceCaption};
+      case 2: return FailureText{"Адрес данных выходит за допустимые границы.", kDeviceCaption};
+      case 3: return FailureText{"Величина данных превышает допустимое значение.", kDeviceCaption};
+      case 4: return FailureText{"Ошибка в работе адресуемого устройства.", kDeviceCaption};
+      default: return FailureText{"Ошибка устройства ", kDeviceCaption, exception};
+    }
+  }
+  if (f & kFaultLine) return FailureText{"При приеме ответа ошибка паритета.", kExchangeCaption};
+  if (f & kFaultLength)
+    return FailureText{"При приеме принято не ожидаемое число символов. Возможно, ответа просто не было.",
+                       kExchangeCaption};
+  if (f & kFaultAddress)
+    return FailureText{"При приеме в ответе указан не адрес того устройства к которому обращались.",
+                       kExchangeCaption};
+  if (f & kFaultCrc) return FailureText{"При приеме в ответе не сошлась контрольная сумма.", kExchangeCaption};
+  if (f & kFaultFunction) return FailureText{"В ответе указан не тот номер команды.", kExchangeCaption};
+  return std::nullopt;
+}
+
+std::optional<FailureMessage> message_of(const std::optional<FailureText>& t) {
+  if (!t) return std::nullopt;
+  FailureMessage m{std::string(t->text), std::string(t->caption)};
+  if (t->code >= 0) m.text += std::to_string(t->code);
+  return m;
+}
 
 }  // namespace
 
-std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exception) {
-  const uint16_t f = faults & 0xFF;
-  if (f & kFaultNoAnswer) return FailureMessage{"Ответа не было.", kExchangeCaption};
-  if (f & kFaultException) {
-    switch (exception) {
-      case 1: return FailureMessage{"Неподдерживаемая функция.", kDeviceCaption};
-      case 2: return FailureMessage{"Адрес данных выходит за допустимые границы.", kDeviceCaption};
-      case 3: return FailureMessage{"Величина данных превышает допустимое значение.", kDeviceCaption};
-      case 4: return FailureMessage{"Ошибка в работе адресуемого устройства.", kDeviceCaption};
-      default: return FailureMessage{"Ошибка устройства " + std::to_string(exception), kDeviceCaption};
-    }
-  }
-  if (f & kFaultLine) return FailureMessage{"При приеме ответа ошибка паритета.", kExchangeCaption};
-  if (f & kFaultLength)
-    return FailureMessage{
-        "При приеме принято не ожидаемое число символов. Возможно, ответа просто не было.",
-        kExchangeCaption};
-  if (f & kFaultAddress)
-    return FailureMessage{
-        "При приеме в ответе указан не адрес того устройства к которому обращались.",
-        kExchangeCaption};
-  if (f & kFaultCrc)
-    return FailureMessage{"При приеме в ответе не сошлась контрольная сумма.", kExchangeCaption};
-  if (f & kFaultFunction) return FailureMessage{"В ответе указан не тот номер команды.", kExchangeCaption};
+std::optional<FailureText> failure_text(const ExchangeResult& r) {
+  if (auto t = fault_text(r.faults, r.exception)) return t;
+  if (r.stopped()) return FailureText{"Остановлено: запрос прибору не отправлялся.", kExchangeCaption};
+  if (r.unchecked)
+    return FailureText{"Адрес 255: ответ прибора не проверяется, значения не прочитаны.", kExchangeCaption};
   return std::nullopt;
 }
 
-std::optional<FailureMessage> failure_message(const ExchangeResult& r) {
-  if (auto m = failure_message(r.faults, r.exception)) return m;
-  if (r.stopped())
-    return FailureMessage{"Остановлено: запрос прибору не отправлялся.", kExchangeCaption};
-  if (r.unchecked)
-    return FailureMessage{"Адрес 255: ответ прибора не проверяется, значения не прочитаны.",
-                          kExchangeCaption};
-  return std::nullopt;
+std::optional<FailureMessage> failure_message(uint16_t faults, uint16_t exception) {
+  return message_of(fault_text(faults, exception));
 }
+
+std::optional<FailureMessage> failure_message(const ExchangeResult& r) { return message_of(failure_text(r)); }
 
 void report_exchange_failure(Prompt& prompt, uint16_t faults, uint16_t exception) {
   if (auto m = failure_message(faults, exception)) prompt.tell(m->text, m->caption, PromptIcon::Warning);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "link/faults.h"
 #include "link/prompt.h"
@@ -14,6 +15,15 @@ struct FailureMessage {
   std::string text;
   std::string caption;
 };
+
+// The same without touching the heap: a fixed text and, for an exception code
+// the table does not name, the code that follows it.
+struct FailureText {
+  std::string_view text;
+  std::string_view caption;
+  int code = -1;  // >= 0: printed after text
+};
+std::optional<FailureText> failure_text(const ExchangeResult& r);
 
 // The message for a failure, or nothing when no reportable bit is set
 // (the retried bit alone is never reported).

@@ -1,5 +1,6 @@
 #include "measure/measure_log.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "link/append_file.h"
@@ -11,39 +12,44 @@ namespace {
 // A float right-aligned in width with the given decimals, as "%11.4f" or
 // "%11.2f" would print it, but with "." whatever the locale: the left-aligned
 // number formats give the same digits followed by blanks.
-std::string right_aligned(float x, NumberFormat format, size_t width) {
-  std::string s = format_number(x, format);
-  s.erase(s.find_last_not_of(' ') + 1);
-  if (s.size() < width) s.insert(0, width - s.size(), ' ');
-  return s;
+int right_aligned(char* out, size_t cap, float x, NumberFormat format, int width) {
+  char number[kNumberTextSize];
+  size_t n = format_number_into(number, x, format);
+  while (n > 0 && number[n - 1] == ' ') --n;
+  return std::snprintf(out, cap, "%*.*s", width, static_cast<int>(n), number);
 }
 
 }  // namespace
 
-std::string measure_log_line(const MeasuredValue& record, const LocalTime& t) {
+MeasureLogLine measure_log_line(const MeasuredValue& record, const LocalTime& t) {
+  MeasureLogLine line;
+  char* out = line.text_;
+  size_t left = sizeof line.text_;
   // Integers and hexadecimal words do not depend on the locale.
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%u.%u.%u %02u:%02u:%02u  ", t.day, t.month, t.year, t.hour,
-                t.minute, t.second);
-  char izmerr[16], statp[32];
-  std::snprintf(izmerr, sizeof izmerr, " IZMERR=%4x", static_cast<unsigned>(record.izmerr));
-  std::snprintf(statp, sizeof statp, " STATP=%4x BTN=%4x    \n", static_cast<unsigned>(record.statp),
-                static_cast<unsigned>(record.btn));
-  return std::string(stamp) + "PIZMF=" + right_aligned(record.pizmf, NumberFormat::Value, 11) +
-         izmerr + " TIZMF=" + right_aligned(record.tizmf, NumberFormat::Percent, 11) + statp;
+  const auto put = [&](int n) {
+    const size_t taken = n < 0 ? 0 : std::min(static_cast<size_t>(n), left - 1);
+    out += taken;
+    left -= taken;
+  };
+  put(std::snprintf(out, left, "%u.%u.%u %02u:%02u:%02u  PIZMF=", t.day, t.month, t.year, t.hour, t.minute,
+                    t.second));
+  put(right_aligned(out, left, record.pizmf, NumberFormat::Value, 11));
+  put(std::snprintf(out, left, " IZMERR=%4x TIZMF=", static_cast<unsigned>(record.izmerr)));
+  put(right_aligned(out, left, record.tizmf, NumberFormat::Percent, 11));
+  put(std::snprintf(out, left, " STATP=%4x BTN=%4x    \n", static_cast<unsigned>(record.statp),
+                    static_cast<unsigned>(record.btn)));
+  line.size_ = sizeof line.text_ - left;
+  return line;
 }
 
 int append_measure_log(const MeasureLogSettings& log, const MeasuredValue& record,
                        const LocalTime& t) {
   if (log.write_file != 1) return kMeasureLogOk;
-  std::string line = measure_log_line(record, t);
+  const MeasureLogLine line = measure_log_line(record, t);
   // The file is a text file of the Windows tool: lines end in CR LF.
-  line.insert(line.size() - 1, 1, '\r');
-  std::FILE* f = open_for_append(log.izm_name);
-  if (f == nullptr) return kMeasureLogUnwritable;
-  const bool written = std::fwrite(line.data(), 1, line.size(), f) == line.size();
-  const bool closed = std::fclose(f) == 0;
-  return written && closed ? kMeasureLogOk : kMeasureLogUnwritable;
+  const std::string_view text = line.view();
+  const std::string_view parts[] = {text.substr(0, text.size() - 1), "\r\n"};
+  return append_to_file(log.izm_name, parts) ? kMeasureLogOk : kMeasureLogUnwritable;
 }
 
 }  // namespace orn

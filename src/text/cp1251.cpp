@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <utility>
 #include <cerrno>
 
 namespace orn {
@@ -97,6 +98,60 @@ std::string utf8_to_cp1251(std::string_view utf8) {
     size_t n = utf8_sequence_length(static_cast<unsigned char>(rest.front()));
     return n < rest.size() ? n : rest.size();
   });
+}
+
+namespace {
+
+// The code point of a well-formed UTF-8 sequence at the start of s, with its
+// length; length 0 when the sequence is malformed or cut short.
+std::pair<char32_t, size_t> decode_utf8(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s.front());
+  const size_t n = utf8_sequence_length(lead);
+  if (n == 1) return {lead < 0x80 ? lead : 0, lead < 0x80 ? 1 : 0};
+  if (s.size() < n) return {0, 0};
+  char32_t cp = lead & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if ((c & 0xC0) != 0x80) return {0, 0};
+    cp = cp << 6 | (c & 0x3F);
+  }
+  constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[n]) return {0, 0};  // an overlong form is malformed
+  return {cp, n};
+}
+
+// The character of each byte 0x80..0xFF, taken once from the converter above.
+const std::array<char32_t, 128>& upper_half() {
+  static const std::array<char32_t, 128> table = [] {
+    std::array<char32_t, 128> t{};
+    for (size_t b = 0; b < t.size(); ++b) {
+      const std::string u = cp1251_to_utf8(std::string(1, static_cast<char>(0x80 + b)));
+      t[b] = decode_utf8(u).first;
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+size_t utf8_to_cp1251_into(std::string_view utf8, char* out, size_t capacity) {
+  const std::array<char32_t, 128>& upper = upper_half();
+  size_t written = 0;
+  while (!utf8.empty() && written < capacity) {
+    const auto [cp, n] = decode_utf8(utf8);
+    char byte = '?';
+    if (n != 0 && cp < 0x80) {
+      byte = static_cast<char>(cp);
+    } else if (n != 0) {
+      for (size_t b = 0; b < upper.size(); ++b)
+        if (upper[b] == cp) byte = static_cast<char>(0x80 + b);
+    }
+    out[written++] = byte;
+    const size_t skip = n != 0 ? n : utf8_sequence_length(static_cast<unsigned char>(utf8.front()));
+    utf8.remove_prefix(skip < utf8.size() ? skip : utf8.size());
+  }
+  return written;
 }
 
 bool fits_cp1251(std::string_view utf8) { return cp1251_to_utf8(utf8_to_cp1251(utf8)) == utf8; }

@@ -10,6 +10,9 @@ namespace orn {
 std::string cp1251_to_utf8(std::string_view bytes);
 // Characters Windows-1251 cannot hold, and malformed UTF-8, become '?'.
 std::string utf8_to_cp1251(std::string_view utf8);
+// The same into out without touching the heap (the trace of a polling
+// cycle); stops when out is full and returns the bytes written.
+size_t utf8_to_cp1251_into(std::string_view utf8, char* out, size_t capacity);
 // True when every character of the text has a Windows-1251 byte.
 bool fits_cp1251(std::string_view utf8);
 

@@ -63,6 +63,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   Timer4 = new QTimer(this);
   Timer4->setObjectName("Timer4");
   Timer4->setInterval(1000);
+  // The period is a floor: a coarse timer may tick up to 5 % early.
+  Timer4->setTimerType(Qt::PreciseTimer);
   Timer8 = new QTimer(this);
   Timer8->setObjectName("Timer8");
   Timer8->setSingleShot(true);

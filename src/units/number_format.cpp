@@ -37,13 +37,19 @@ class CLocaleScope {
 
 }  // namespace
 
-std::string format_number(double x, NumberFormat format) {
-  char buf[60] = {};
+size_t format_number_into(char (&out)[kNumberTextSize], double x, NumberFormat format) {
+  out[0] = '\0';
   CLocaleScope scope;
   // snprintf bounds the text to the buffer: a double beyond the float range
   // would otherwise need more than 60 bytes.
-  std::snprintf(buf, sizeof buf, format_text(format), x);
-  return std::string(buf);
+  const int n = std::snprintf(out, sizeof out, format_text(format), x);
+  if (n < 0) return 0;
+  return static_cast<size_t>(n) < sizeof out ? static_cast<size_t>(n) : sizeof out - 1;
+}
+
+std::string format_number(double x, NumberFormat format) {
+  char buf[kNumberTextSize];
+  return std::string(buf, format_number_into(buf, x, format));
 }
 
 }  // namespace orn

@@ -33,12 +33,8 @@ TEST(AppendFile, FollowsALinkOnlyWhereItsOwnerMayBeTrusted) {
     const uid_t owner = c.link_of_other ? kOtherUser : ::geteuid();
     if (!folder.link("izm.txt", owner) || (c.folder_of_other && !folder.give_folder(kOtherUser)))
       GTEST_SKIP() << "a link of another user needs root";
-    std::FILE* f = open_for_append(folder.shared() + "/izm.txt");
-    EXPECT_EQ(f != nullptr, c.followed) << c.name;
-    if (f != nullptr) {
-      std::fputs("line", f);
-      std::fclose(f);
-    }
+    const std::string_view line[] = {"line"};
+    EXPECT_EQ(append_to_file(folder.shared() + "/izm.txt", line), c.followed) << c.name;
     EXPECT_EQ(folder.mine_now(), std::string(SharedFolder::kMine) + (c.followed ? "line" : "")) << c.name;
   }
 }

@@ -41,7 +41,7 @@ const LineCase kLines[] = {
 };
 
 TEST(MeasureLogLine, HasTheExactFormat) {
-  for (const LineCase& c : kLines) EXPECT_EQ(measure_log_line(c.record, c.time), c.line);
+  for (const LineCase& c : kLines) EXPECT_EQ(measure_log_line(c.record, c.time).view(), c.line);
 }
 
 TEST(MeasureLogLine, ARussianLocaleChangesNoByte) {
@@ -50,7 +50,7 @@ TEST(MeasureLogLine, ARussianLocaleChangesNoByte) {
   char probe[16];
   std::snprintf(probe, sizeof probe, "%.1f", 1.5);
   EXPECT_STREQ(probe, "1,5");  // the locale is really in force
-  for (const LineCase& c : kLines) EXPECT_EQ(measure_log_line(c.record, c.time), c.line);
+  for (const LineCase& c : kLines) EXPECT_EQ(measure_log_line(c.record, c.time).view(), c.line);
   std::setlocale(LC_ALL, "C");
 }
 

@@ -1,0 +1,66 @@
+// orn20mb-cli poll allocates nothing per cycle, traced, with failed reads
+// among the good ones: the same command run for more cycles makes exactly as
+// many heap allocations (those of its start and end) as a short run.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <streambuf>
+
+#include "cli/cli_run.h"
+#include "settings/temp_folder.h"
+#include "support/allocation_counter.h"
+#include "support/canned_port.h"
+#include "support/fakes.h"
+
+namespace orn {
+namespace {
+
+// An output that counts its lines and keeps nothing, as a terminal would.
+class LineCounter final : public std::streambuf {
+ public:
+  int lines = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    lines += c == '\n';
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    for (std::streamsize i = 0; i < n; ++i) lines += s[i] == '\n';
+    return n;
+  }
+};
+
+struct PollRun {
+  long allocations;
+  int lines;
+};
+
+PollRun poll(const test::TempFolder& folder, const char* cycles) {
+  const CliParse parsed = parse_cli_options(
+      {"--device", "/dev/null", "--attempts", "1", "--trace", folder.file("COM.txt"), "poll", "--count", cycles});
+  EXPECT_EQ(parsed.error, "");
+  test::CannedPort port;
+  test::VirtualPump pump;
+  pump.waits.reserve(1000);
+  test::FixedClock clock;
+  LineCounter out_lines, err_lines;
+  std::ostream out(&out_lines), err(&err_lines);
+  CliContext c{port, pump, clock, out, err, folder.path()};
+  const long before = test::allocations();
+  run_cli(parsed.options, c);
+  return {test::allocations() - before, out_lines.lines};
+}
+
+TEST(CliPollAllocation, MoreCyclesAllocateNoMore) {
+  if (!test::kAllocationsCounted) GTEST_SKIP() << "the sanitizer owns malloc";
+  const test::TempFolder folder;
+  poll(folder, "3");  // the code-page table and the files exist from here on
+  const PollRun few = poll(folder, "6");
+  const PollRun many = poll(folder, "66");
+  EXPECT_EQ(many.lines - few.lines, 60);  // a line per cycle
+  EXPECT_EQ(many.allocations, few.allocations);
+}
+
+}  // namespace
+}  // namespace orn
