@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   line.faults().set_random(o.fault_rate, o.random_faults, o.seed);
 
   PtyServer server(line);
+  server.set_paced(o.paced);
   std::string error;
   if (!server.open(o.devices.front().link.baud, error)) {
     std::fprintf(stderr, "orn20mb-sim: %s\n", error.c_str());

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <thread>
 
+#include "link/wire_time.h"
+
 namespace orn::sim {
 namespace {
 
@@ -118,10 +120,37 @@ void PtyServer::send(const std::vector<uint8_t>& bytes) {
   }
 }
 
+uint16_t PtyServer::parity_at(uint32_t baud) {
+  // A pty does not carry the master's parity: the characters take the time of
+  // those of the first device listening at the rate.
+  for (auto& d : line_.devices())
+    if (d->link().baud == baud) return d->link().parity;
+  return 0;
+}
+
+void PtyServer::send_paced(const Reply& reply, size_t request_bytes, uint32_t baud) {
+  using std::chrono::nanoseconds;
+  const int64_t ch = character_ns(baud, parity_at(baud));
+  const auto arrived = std::chrono::steady_clock::time_point(nanoseconds(frame_started_ns_));
+  // Request, 3.5 characters of silence and the reply delay: the first answer
+  // character starts then and is complete one character later.
+  const auto start = arrived + nanoseconds((2 * static_cast<int64_t>(request_bytes) + 7) * ch / 2) +
+                     std::chrono::milliseconds(reply.delay_ms);
+  for (size_t k = 0; k < reply.bytes.size(); ++k) {
+    std::this_thread::sleep_until(start + nanoseconds(static_cast<int64_t>(k + 1) * ch));
+    send({reply.bytes[k]});
+  }
+}
+
 void PtyServer::serve_frame(std::span<const uint8_t> frame) {
   // Parity cannot be seen on a pty, so only the rate decides who hears the frame.
-  const std::optional<Reply> r = line_.transact(frame, current_baud(), std::nullopt, now_ms());
+  const uint32_t baud = current_baud();
+  const std::optional<Reply> r = line_.transact(frame, baud, std::nullopt, now_ms());
   if (!r) return;
+  if (paced_) {
+    send_paced(*r, frame.size(), baud);
+    return;
+  }
   if (r->delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r->delay_ms));
   send(r->bytes);
 }
@@ -144,6 +173,7 @@ void PtyServer::run(int stop_fd) {
       const ssize_t got = ::read(master_, chunk, sizeof chunk);
       if (got > 0) {
         last_byte_ns = steady_ns();
+        if (!reader_.waiting()) frame_started_ns_ = last_byte_ns;
         // A complete frame is served at once; anything else when the line falls silent.
         reader_.push({chunk, static_cast<size_t>(got)}, serve);
       }

@@ -62,6 +62,9 @@ std::string sim_usage() {
          "  --izmerr МАСКА           биты ошибок IZMERR, выставляемые всегда (по умолчанию 0)\n"
          "  --btn МАСКА              биты контактов BTN, выставляемые всегда (по умолчанию 0)\n"
          "  --delay МС               задержка ответа DELY 0..255 (по умолчанию 0)\n"
+         "  --paced                  линия со скоростью настоящей: запрос принимается за время\n"
+         "                           своих символов, ответ начинается через 3,5 символа и задержку\n"
+         "                           DELY, байты ответа идут с интервалом в один символ\n"
          "  --head-read-silence МС   молчание после HEAD_READ_ASK (по умолчанию 55000)\n"
          "  --fault ВИД[:ЧИСЛО]      вид случайной ошибки ответа (можно повторять): silence, crc,\n"
          "                           address, function, exception[:код], surplus[:байт],\n"
@@ -192,6 +195,10 @@ ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
     }
     if (a == "--init") {
       init = true;
+      continue;
+    }
+    if (a == "--paced") {
+      o.paced = true;
       continue;
     }
     std::string name = a;

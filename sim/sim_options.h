@@ -17,6 +17,7 @@ struct SimOptions {
   double fault_rate = 0;
   uint16_t delay_ms = 0;                  // initial DELY of every device
   uint64_t seed = 1;
+  bool paced = false;                     // the line runs at the wire's speed
   bool help = false;
 };
 

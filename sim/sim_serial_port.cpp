@@ -39,8 +39,12 @@ size_t SimSerialPort::write(const uint8_t* data, size_t n) {
 
 size_t SimSerialPort::read(uint8_t* buf, size_t n) {
   if (!open_ || n == 0) return 0;
-  const uint64_t total = uint64_t{timeouts_.read_multiplier} * n + timeouts_.read_constant;
-  const bool unbounded = timeouts_.read_interval == 0 && timeouts_.read_multiplier == 0 &&
+  // Under the first-byte rule the answer must start within that wait; the
+  // whole answer then arrives at once.
+  const uint64_t first_byte_ms = (uint64_t{timeouts_.first_byte_us} + 999) / 1000;
+  const uint64_t total = first_byte_ms != 0 ? first_byte_ms
+                                            : uint64_t{timeouts_.read_multiplier} * n + timeouts_.read_constant;
+  const bool unbounded = first_byte_ms == 0 && timeouts_.read_interval == 0 && timeouts_.read_multiplier == 0 &&
                          timeouts_.read_constant == 0;
   if (pending_.empty() || (!unbounded && ready_at_ > now_ms + total)) {
     now_ms += total;

@@ -88,7 +88,7 @@ void apply_probe_timeout(uint16_t timeout_ms, ExchangeSettings& exchange, RateTi
 
 int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSettings exchange, RateTimeouts timeouts,
                const std::string& path) {
-  if (o.probe_timeout) apply_probe_timeout(*o.probe_timeout, exchange, timeouts);
+  apply_probe_timeout(o.probe_timeout.value_or(kDefaultReplyAllowanceMs), exchange, timeouts);
   // The device stands for the link's port number, which every probe reopens.
   PortMap ports;
   ports.set(link.port, path);
@@ -104,9 +104,13 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   // A stop signal ends the running probe after its current attempt and no
   // further probe starts; the finds so far are already printed.
   if (c.stop != nullptr) master.set_stop(*c.stop);
+  // An unanswered probe costs the request on the wire, the silence and the
+  // allowance; an answer that has started is read to its end.
+  master.wait_from_request_end(true);
   MeasuredValue record;
   BusSearch search(master, connection, link, exchange, timeouts, record, progress);
   progress.follow(search);
+  search.set_reopen_every_probe(false);
   SearchSelection selection = o.search;
   search.start(selection);
   while (search.step(progress) == SearchEnding::None) {

@@ -10,6 +10,10 @@
 
 namespace orn {
 
+// The device's allowance to begin its answer when --timeout is not given:
+// a transmitter that answers within 20 ms, with room for the line's latency.
+inline constexpr uint16_t kDefaultReplyAllowanceMs = 25;
+
 // Makes reads wait timeout_ms for an answer to begin plus the time its bytes
 // take at the rate: the read time-out constant and the per-byte multipliers.
 void apply_probe_timeout(uint16_t timeout_ms, ExchangeSettings& exchange, RateTimeouts& timeouts);

@@ -4,6 +4,7 @@
 
 #include "link/crc16.h"
 #include "link/scoped_flag.h"
+#include "link/wire_time.h"
 
 namespace orn {
 namespace {
@@ -55,7 +56,7 @@ ModbusMaster::ModbusMaster(SerialPort& port, Pump& pump, Clock& clock, const Lin
       timeouts_(timeouts),
       trace_(clock, link, exchange) {}
 
-void ModbusMaster::apply_timeouts() {
+void ModbusMaster::apply_timeouts(size_t request_bytes) {
   uint16_t rttm = timeouts_.rttm_df;
   uint16_t rit = timeouts_.rit_df;
   if (link_.rate_index >= kRateIndexMin && link_.rate_index <= kRateIndexMax) {
@@ -67,6 +68,11 @@ void ModbusMaster::apply_timeouts() {
   t.read_multiplier = rttm + gap;
   t.read_interval = rit + gap;
   t.read_constant = exchange_.timeout + gap;
+  if (wait_from_request_end_) {
+    const int64_t ns = first_answer_byte_ns(baud_for_rate_index(link_.rate_index), link_.parity, request_bytes,
+                                            t.read_constant);
+    t.first_byte_us = static_cast<uint32_t>((ns + 999) / 1000);
+  }
   port_.set_timeouts(t);
 }
 
@@ -108,7 +114,7 @@ uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_
 
     port_.purge();
     pump_.dispatch();
-    apply_timeouts();
+    apply_timeouts(8);
     pump_.dispatch();
     port_.take_line_errors();
     pump_.dispatch();
@@ -173,7 +179,7 @@ uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const
     put_crc(request, length - 2);
 
     port_.purge();
-    apply_timeouts();
+    apply_timeouts(length);
     port_.take_line_errors();
     port_.write(request, length);
     port_.take_line_errors();

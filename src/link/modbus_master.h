@@ -53,9 +53,15 @@ class ModbusMaster {
   StopFlag& stop() { return *stop_; }
   bool stopping() const { return stop_->stops(); }
   Pump& pump() { return pump_; }
+  // On: the read time-out constant is the device's allowance counted from the
+  // end of the request on the wire (its characters at the link's rate and
+  // parity and the 3.5-character silence), and the rest of the answer comes
+  // under the interval and total time-outs counted from its first byte. Off
+  // (the default): the time-outs count from the write, as configured.
+  void wait_from_request_end(bool on) { wait_from_request_end_ = on; }
 
  private:
-  void apply_timeouts();
+  void apply_timeouts(size_t request_bytes);
   bool another_attempt(uint16_t faults, unsigned& attempt) const;
 
   SerialPort& port_;
@@ -68,6 +74,7 @@ class ModbusMaster {
   StopFlag* stop_ = &never_raised_;
   bool busy_ = false;
   bool last_read_unchecked_ = false;
+  bool wait_from_request_end_ = false;
 };
 
 }  // namespace orn

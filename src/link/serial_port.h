@@ -16,6 +16,10 @@ struct SerialTimeouts {
   uint32_t read_constant = 0;
   uint32_t write_multiplier = 0;
   uint32_t write_constant = 0;
+  // Not one of a Windows port's: when not 0, a read gives up when no byte has
+  // arrived within this many microseconds of its start, and the total time-out
+  // counts from the first byte instead of the start.
+  uint32_t first_byte_us = 0;
 };
 
 // Parity codes as stored in dev.dat and shown in the link strip.

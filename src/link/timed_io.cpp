@@ -35,6 +35,17 @@ int poll_timeout(int64_t deadline, int64_t now) {
   return static_cast<int>(std::min<int64_t>(ms, INT_MAX));
 }
 
+// Waits for input until deadline to the nanosecond (a read's wait for a first
+// byte can be a few milliseconds, where whole milliseconds would add a tenth),
+// at most idle_slice_ns when that is not 0. Returns what ppoll() returns.
+int wait_readable(pollfd& p, int64_t deadline, int64_t now, int64_t idle_slice_ns) {
+  int64_t wait = deadline == kNoDeadline ? -1 : deadline - now;
+  if (idle_slice_ns != 0 && (wait < 0 || wait > idle_slice_ns)) wait = idle_slice_ns;
+  if (wait < 0) return ::ppoll(&p, 1, nullptr, nullptr);
+  const timespec ts{static_cast<time_t>(wait / 1'000'000'000), static_cast<long>(wait % 1'000'000'000)};
+  return ::ppoll(&p, 1, &ts, nullptr);
+}
+
 }  // namespace
 
 size_t timed_read(int fd, uint8_t* buf, size_t n, const SerialTimeouts& t, Pump* idle, ZeroRead zero) {
@@ -49,8 +60,12 @@ size_t timed_read(int fd, uint8_t* buf, size_t n, const SerialTimeouts& t, Pump*
   const bool use_interval = t.read_interval != 0 && !return_first;
   const uint64_t total_ms =
       return_first ? t.read_constant : uint64_t{t.read_multiplier} * n + t.read_constant;
-  const int64_t total_deadline =
-      (return_first || total_ms != 0) ? now_ns() + ms_to_ns(total_ms) : kNoDeadline;
+  // The first-byte rule: the first byte is due within first_byte_us, and the
+  // total time-out then counts from it.
+  const bool first_byte_due = t.first_byte_us != 0 && !return_buffered && !return_first;
+  int64_t total_deadline = kNoDeadline;
+  if (first_byte_due) total_deadline = now_ns() + int64_t{t.first_byte_us} * 1000;
+  else if (return_first || total_ms != 0) total_deadline = now_ns() + ms_to_ns(total_ms);
 
   int64_t interval_deadline = kNoDeadline;  // set by the first received byte
   bool hung_up = false;
@@ -58,6 +73,7 @@ size_t timed_read(int fd, uint8_t* buf, size_t n, const SerialTimeouts& t, Pump*
   while (got < n) {
     const ssize_t r = ::read(fd, buf + got, n - got);
     if (r > 0) {
+      if (first_byte_due && got == 0) total_deadline = total_ms != 0 ? now_ns() + ms_to_ns(total_ms) : kNoDeadline;
       got += static_cast<size_t>(r);
       if (return_first) break;
       if (use_interval) interval_deadline = now_ns() + ms_to_ns(t.read_interval);
@@ -73,9 +89,7 @@ size_t timed_read(int fd, uint8_t* buf, size_t n, const SerialTimeouts& t, Pump*
     const int64_t deadline = std::min(total_deadline, interval_deadline);
     if (now >= deadline) break;
     pollfd p{fd, POLLIN, 0};
-    int timeout = poll_timeout(deadline, now);
-    if (idle && (timeout < 0 || timeout > kIdleSliceMs)) timeout = kIdleSliceMs;
-    const int pr = ::poll(&p, 1, timeout);
+    const int pr = wait_readable(p, deadline, now, idle ? ms_to_ns(kIdleSliceMs) : 0);
     if (pr < 0 && errno != EINTR) break;
     if (pr == 0 && idle) idle->dispatch();
     // Read once more to collect what came with the hang-up, then stop.

@@ -15,7 +15,8 @@ enum class ZeroRead { NothingYet, PeerClosed };
 
 // Reads up to n bytes: returns when n arrived, when the gap after a received
 // byte exceeds the interval time-out, when multiplier * n + constant ms have
-// passed, or when the far end is gone; returns how many arrived. While it
+// passed (from the first byte under the first-byte rule, which also ends a read
+// that has none by then), or when the far end is gone; returns how many arrived. While it
 // waits, idle (if any) processes window events every few milliseconds.
 size_t timed_read(int fd, uint8_t* buf, size_t n, const SerialTimeouts& t, Pump* idle, ZeroRead zero);
 

@@ -52,6 +52,7 @@ void BusSearch::start(SearchSelection& selection) {
   under_way_ = true;
   abandoned_ = false;
   at_probe_ = false;
+  opened_at_probe_ = false;
   ending_ = SearchEnding::None;
   total_ = search_probe_count(selection_);
   done_ = 0;
@@ -78,7 +79,13 @@ SearchEnding BusSearch::step(SearchEvents& events) {
 
 bool BusSearch::probe(SearchEvents& events) {
   at_probe_ = false;
-  connection_.open(link_.port, cursor_.rate_index, cursor_.parity, exchange_.timeout, true);
+  const bool same_settings = opened_at_probe_ && connection_.is_open() && opened_.rate_index == cursor_.rate_index &&
+                             opened_.parity == cursor_.parity;
+  if (reopen_every_probe_ || !same_settings) {
+    connection_.open(link_.port, cursor_.rate_index, cursor_.parity, exchange_.timeout, true);
+    opened_ = cursor_;
+    opened_at_probe_ = true;
+  }
   link_.rate_index = cursor_.rate_index;
   link_.address = cursor_.address;
   link_.parity = cursor_.parity;

@@ -67,6 +67,11 @@ class BusSearch {
   // it does nothing and returns the last ending.
   SearchEnding step(SearchEvents& events);
 
+  // Off: a probe reopens the port only when its rate or parity differs from
+  // the previous probe's (a program that needs no fresh open per probe).
+  // On (the default): every probe reopens it.
+  void set_reopen_every_probe(bool on) { reopen_every_probe_ = on; }
+
   // Noticed after the probe under way, which completes with its attempts.
   void stop() { running_ = false; }
   // Ends the search at the next step without a message, restoring the link's
@@ -110,6 +115,9 @@ class BusSearch {
   bool under_way_ = false;   // between start() and the ending
   bool abandoned_ = false;
   bool at_probe_ = false;    // the cursor stands on a combination to probe
+  bool reopen_every_probe_ = true;
+  bool opened_at_probe_ = false;  // the port is open at opened_'s rate and parity
+  SearchProbe opened_;
   SearchEnding ending_ = SearchEnding::None;
   uint32_t total_ = 0;
   uint32_t done_ = 0;

@@ -30,5 +30,41 @@ TEST(CliSearchOnAPty, FindsBothAddressesAndOnlyAtTheirRate) {
   EXPECT_EQ(sim.terminate(), 0);
 }
 
+// On a line that runs at the wire's speed, a transmitter that starts its answer
+// a little within the allowance after the request and the silence is found:
+// the wait counts from the end of the request on the wire, and an answer that
+// has started is read to its end, however slow the rate.
+TEST(CliSearchOnAPacedPty, FindsADeviceAnsweringAtTheEdgeOfTheAllowance) {
+  const struct {
+    const char* baud;
+    const char* parity;
+    const char* delay;
+    const char* timeout;  // nullptr: the default allowance
+  } cases[] = {
+      {"1200", "even", "16", "20"},
+      {"115200", "odd", "16", "20"},
+      {"115200", "none", "2", "5"},
+      {"1200", "odd", "20", nullptr},
+      {"115200", "even", "20", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.baud) + " " + c.parity + " delay " + c.delay);
+    test::ChildProcess sim({ORN20MB_SIM, "--paced", "--address", "5", "--rate", c.baud, "--parity", c.parity,
+                            "--delay", c.delay});
+    const std::string device = sim.read_line(10000);
+    ASSERT_FALSE(device.empty());
+    test::TempFolder folder;
+    std::vector<std::string> args{ORN20MB_CLI, "--device", device, "search", "--rates", c.baud, "--parities",
+                                  c.parity, "--from", "4", "--to", "6", "--attempts", "1"};
+    if (c.timeout != nullptr) args.insert(args.end(), {"--timeout", c.timeout});
+    const auto r = test::run_program(args, folder.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string rate_text = std::string(c.baud) + " ";
+    const std::string parity_text = std::string(c.parity) == "none" ? "без парит." : std::string(c.parity) == "odd" ? "нечёт. пар." : "чет. пар.";
+    EXPECT_EQ(r.out, "Скорость " + rate_text + " " + parity_text + " Сет. номер 5\n");
+    EXPECT_EQ(sim.terminate(), 0);
+  }
+}
+
 }  // namespace
 }  // namespace orn

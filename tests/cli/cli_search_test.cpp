@@ -2,6 +2,7 @@
 // simulated transmitters in virtual time.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "cli/cli_run.h"
@@ -105,9 +106,14 @@ TEST_F(CliSearchRun, FindsGoToTheOutputAndProgressToErrors) {
   EXPECT_EQ(lines.front(), "Проверяется скорость 9600 без паритета номер прибора 1");
   EXPECT_EQ(lines[lines.size() - 2], "Проверяется скорость 19200 четный паритет номер прибора 8");
   EXPECT_EQ(lines.back(), "Процедура поиска завершена.");
-  // 15 unanswered probes at each rate, each waiting 30 ms plus 29 bytes'
-  // time: 2 ms a byte at 9600, 1 ms at 19200.
-  EXPECT_EQ(port.now_ms, 15u * (2 * 29 + 30) + 15u * (1 * 29 + 30));
+  // 15 unanswered probes at each rate, each waiting 30 ms after its 8 request
+  // characters, 3.5 of silence and the first answer character (10 bits, 11
+  // with parity), in the virtual port's whole milliseconds.
+  const auto wait_ms = [](double baud, double bits) {
+    return static_cast<uint64_t>(std::ceil(12.5 * bits * 1000 / baud + 30));
+  };
+  EXPECT_EQ(port.now_ms, 8 * wait_ms(9600, 10) + 7 * wait_ms(9600, 11) + 7 * wait_ms(19200, 10) +
+                             8 * wait_ms(19200, 11));
   EXPECT_FALSE(port.is_open());
 }
 

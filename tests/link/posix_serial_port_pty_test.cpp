@@ -172,6 +172,31 @@ TEST_F(PtyTest, IntervalCountsFromTheLatestByteOnly) {
   EXPECT_EQ(Bytes(buf, buf + r.got), (Bytes{1, 2, 3, 4}));
 }
 
+// Under the first-byte rule a read gives up when no byte came within the wait,
+// however long its total time-out, and an answer that began in time is read to
+// its end even past the total counted from the read's start.
+TEST_F(PtyTest, FirstByteRuleEndsASilentReadAndReadsAStartedAnswerToItsEnd) {
+  ASSERT_TRUE(port_.open(slave_path_, 1200, kParityEven));
+  SerialTimeouts t{400, 0, 400, 0, 0};
+  t.first_byte_us = 1'000'000;
+  port_.set_timeouts(t);
+  send_later({{500ms, {1, 2}}, {250ms, {3, 4}}});
+  uint8_t buf[8] = {};
+  size_t got = port_.read(buf, 8);
+  sender_.join();
+  EXPECT_EQ(Bytes(buf, buf + got), (Bytes{1, 2, 3, 4}));
+
+  t.read_constant = 10000;
+  t.first_byte_us = 200'000;
+  port_.set_timeouts(t);
+  send_later({{600ms, {5}}});
+  got = port_.read(buf, 8);
+  EXPECT_EQ(got, 0u);  // the byte came after the wait for the first one
+  sender_.join();
+  got = port_.read(buf, 8);
+  EXPECT_EQ(Bytes(buf, buf + got), Bytes{5});
+}
+
 // A window's pump keeps running while a read waits, and the answer still comes whole.
 TEST_F(PtyTest, IdlePumpRunsWhileAReadWaits) {
   ASSERT_TRUE(port_.open(slave_path_, 19200, kParityNone));
