@@ -133,6 +133,8 @@ void TrendWindow::addSample(const TrendSample& sample) {
   if (isVisible() && !pauseButton->isChecked()) redraw();
 }
 
+QWidget* TrendWindow::plotWidget() const { return view_->viewport(); }
+
 void TrendWindow::showAndRaise() {
   show();
   raise();

@@ -48,6 +48,8 @@ class TrendWindow final : public QWidget {
   // Pixel columns the last redraw reduced the samples to.
   size_t drawnColumns() const { return columns_; }
   QChartView* view() const { return view_; }
+  // The widget the chart is painted in.
+  QWidget* plotWidget() const;
 
   QPushButton* pauseButton = nullptr;  // checkable: "Пауза"
   QPushButton* clearButton = nullptr;
