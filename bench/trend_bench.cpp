@@ -66,7 +66,7 @@ bool run(const char* name, bool gaps, int rounds, int width, int height) {
   trend.resize(width, height);
   trend.show();
   PaintCounter counter;
-  QWidget* plot = trend.plotWidget();
+  QWidget* plot = trend.plot();
   plot->installEventFilter(&counter);
   if (!waitForPaint(counter, 0)) {
     std::printf("%s %dx%d visible: the plot was never painted\n", name, width, height);
