@@ -82,6 +82,29 @@ class TrendWindowTest : public QObject {
     QCOMPARE(trend.drawnRuns(), 1u);
   }
 
+  void theLineBreaksAtFailedReadsAndALoneReadIsADot() {
+    test::ScriptedPrompt prompt;
+    TrendWindow trend(prompt, nullptr);
+    trend.show();
+    // Good reads for 0..19 s and 50..59 s, one good read alone at 40 s, failed ones between.
+    for (int64_t s = 0; s < 60; ++s) {
+      const bool ok = s < 20 || s == 40 || s >= 50;
+      trend.addSample(ok ? good(kStart + s * 1000, 10.0f + static_cast<float>(s % 3))
+                         : TrendSample{kStart + s * 1000, 0.0f, 0, 0, 0x0040, false});
+    }
+    const QImage image = trend.plot()->grab().toImage();
+    const QRect area = trend.plot()->plotArea();
+    const QRgb line = qRgb(0, 90, 200);  // the plot's line colour
+    auto inkedAt = [&](int64_t s) {
+      const int x = area.left() + static_cast<int>(s * area.width() / 59);
+      for (int y = area.top() + 1; y < area.bottom(); ++y)
+        if (image.pixel(x, y) == line) return true;
+      return false;
+    };
+    for (const int64_t s : {5, 15, 40, 55}) QVERIFY2(inkedAt(s), qPrintable(QString("no line at %1 s").arg(s)));
+    for (const int64_t s : {25, 30, 35, 45}) QVERIFY2(!inkedAt(s), qPrintable(QString("a line at %1 s").arg(s)));
+  }
+
   void pauseClearAndAFixedRange() {
     test::ScriptedPrompt prompt;
     TrendWindow trend(prompt, nullptr);
