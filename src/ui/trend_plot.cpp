@@ -17,8 +17,6 @@ const QColor kFrameColour(120, 120, 120);
 constexpr int kPad = 6;        // between the widget's edge, the title, the labels and the axes
 constexpr int kTickLength = 4;
 constexpr int kLabelSpacing = 3;  // tick labels are at least this many label heights (widths) apart
-// A value far outside a fixed range is drawn this many heights beyond the
-// area at most: the clip hides it, and the coordinate stays small.
 constexpr double kOffAreaHeights = 4.0;
 
 QString timeFormat(int64_t step_ms) { return step_ms < 60'000 ? "HH:mm:ss" : "HH:mm"; }
@@ -47,17 +45,30 @@ void TrendPlot::setValueTitle(const QString& title) {
   update();
 }
 
+ValueTicks TrendPlot::valueTicks(int area_height) const {
+  return value_ticks(low_, high_, std::max(2, area_height / (kLabelSpacing * fontMetrics().height())));
+}
+
 QRect TrendPlot::plotArea() const {
   const QFontMetrics fm = fontMetrics();
-  // Room for the widest value label the range gives, and never less than a typical one.
-  const ValueTicks ticks = value_ticks(low_, high_, std::max(2, height() / (kLabelSpacing * fm.height())));
+  const int top = kPad + fm.height() / 2;
+  const int bottom = kTickLength + kPad + fm.height() + kPad;
+  const int area_height = std::max(1, height() - top - bottom);
+  // Room for the widest value label, and never less than a typical one.
+  const ValueTicks ticks = valueTicks(area_height);
   int label = fm.horizontalAdvance("0000.00");
   for (double v : ticks.values) label = std::max(label, fm.horizontalAdvance(QString::number(v, 'f', ticks.decimals)));
   const int left = kPad + fm.height() + kPad + label + kPad + kTickLength;
   const int right = kPad + fm.horizontalAdvance("00:00:00") / 2;
-  const int bottom = kTickLength + kPad + fm.height() + kPad;
-  return QRect(left, kPad + fm.height() / 2, std::max(1, width() - left - right),
-               std::max(1, height() - bottom - kPad - fm.height() / 2));
+  return QRect(left, top, std::max(1, width() - left - right), area_height);
+}
+
+double TrendPlot::xAt(const QRect& area, int64_t time_ms) const {
+  return area.left() + static_cast<double>(time_ms - from_ms_) * (area.width() - 1) / static_cast<double>(to_ms_ - from_ms_);
+}
+
+double TrendPlot::yAt(const QRect& area, double value) const {
+  return area.top() + (high_ - value) * (area.height() - 1) / (high_ - low_);
 }
 
 void TrendPlot::paintEvent(QPaintEvent*) {
@@ -72,12 +83,12 @@ void TrendPlot::paintEvent(QPaintEvent*) {
 }
 
 void TrendPlot::paintTrace(QPainter& p, const QRect& area) const {
-  const double x_scale = area.width() / static_cast<double>(to_ms_ - from_ms_);
-  const double y_scale = area.height() / (high_ - low_);
-  const double y_limit = kOffAreaHeights * area.height();
+  // A value far outside a fixed range stays a few heights beyond the area:
+  // the clip hides it, and the coordinate stays small.
+  const double y_low = area.top() - kOffAreaHeights * area.height();
+  const double y_high = area.bottom() + kOffAreaHeights * area.height();
   auto at = [&](const TrendPoint& pt) {
-    const double y = std::clamp((high_ - pt.value) * y_scale, -y_limit, area.height() + y_limit);
-    return QPointF(area.left() + static_cast<double>(pt.time_ms - from_ms_) * x_scale, area.top() + y);
+    return QPointF(xAt(area, pt.time_ms), std::clamp(yAt(area, pt.value), y_low, y_high));
   };
   // Runs of two or more points become lines of one path; a lone good read
   // between two failed ones is a dot.
@@ -104,10 +115,10 @@ void TrendPlot::paintTrace(QPainter& p, const QRect& area) const {
 
 void TrendPlot::paintValueAxis(QPainter& p, const QRect& area) const {
   const QFontMetrics fm = fontMetrics();
-  const ValueTicks ticks = value_ticks(low_, high_, std::max(2, area.height() / (kLabelSpacing * fm.height())));
+  const ValueTicks ticks = valueTicks(area.height());
   const int label_right = area.left() - kTickLength - kPad;
   for (double v : ticks.values) {
-    const int y = area.bottom() - static_cast<int>((v - low_) / (high_ - low_) * (area.height() - 1) + 0.5);
+    const int y = static_cast<int>(yAt(area, v) + 0.5);
     p.setPen(kGridColour);
     p.drawLine(area.left(), y, area.right(), y);
     p.setPen(kFrameColour);
@@ -131,9 +142,8 @@ void TrendPlot::paintTimeAxis(QPainter& p, const QRect& area) const {
   const TimeTicks ticks =
       time_ticks(from_ms_, to_ms_, offset_ms, std::max(2, area.width() / (label_width + kLabelSpacing * kPad * 2)));
   const QString format = timeFormat(ticks.step_ms);
-  const double x_scale = (area.width() - 1) / static_cast<double>(to_ms_ - from_ms_);
   for (int64_t t : ticks.times_ms) {
-    const int x = area.left() + static_cast<int>(static_cast<double>(t - from_ms_) * x_scale + 0.5);
+    const int x = static_cast<int>(xAt(area, t) + 0.5);
     p.setPen(kGridColour);
     p.drawLine(x, area.top(), x, area.bottom());
     p.setPen(kFrameColour);

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "measure/trend_axis_ticks.h"
 #include "measure/trend_buffer.h"
 
 namespace orn {
@@ -29,6 +30,10 @@ class TrendPlot final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  ValueTicks valueTicks(int area_height) const;
+  // Pixel position of a time and of a value in the plot area.
+  double xAt(const QRect& area, int64_t time_ms) const;
+  double yAt(const QRect& area, double value) const;
   void paintTrace(QPainter& p, const QRect& area) const;
   void paintValueAxis(QPainter& p, const QRect& area) const;
   void paintTimeAxis(QPainter& p, const QRect& area) const;
