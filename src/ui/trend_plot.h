@@ -13,7 +13,7 @@ namespace orn {
 class TrendPlot final : public QWidget {
  public:
   // The trace is read at every paint; its owner keeps it alive.
-  TrendPlot(const TrendTrace& trace, QWidget* parent = nullptr);
+  explicit TrendPlot(const TrendTrace& trace, QWidget* parent = nullptr);
 
   // Each setter schedules a repaint.
   void setTimeRange(int64_t from_ms, int64_t to_ms);
