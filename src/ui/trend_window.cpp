@@ -1,18 +1,13 @@
 #include "ui/trend_window.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -27,7 +22,6 @@ constexpr const char* kSpanNames[] = {"1 мин", "10 мин", "1 ч", "24 ч"};
 constexpr int kDefaultSpan = 1;
 constexpr int kMinColumns = 100;
 constexpr int64_t kMinSpanMs = 10'000;
-const QColor kLineColour(0, 90, 200);
 
 // A number typed with "," or "." as the decimal point.
 std::optional<double> fieldNumber(const QLineEdit* field) {
@@ -85,21 +79,12 @@ TrendWindow::TrendWindow(Prompt& prompt, QWidget* parent) : QWidget(parent, Qt::
   controls->addWidget(pngButton);
   controls->addWidget(csvButton);
 
-  chart_ = new QChart;
-  chart_->legend()->hide();
-  timeAxis_ = new QDateTimeAxis;
-  timeAxis_->setTickCount(7);
-  valueAxis_ = new QValueAxis;
-  valueAxis_->setLabelFormat("%.4g");
-  chart_->addAxis(timeAxis_, Qt::AlignBottom);
-  chart_->addAxis(valueAxis_, Qt::AlignLeft);
-  view_ = new QChartView(chart_);
-  view_->setObjectName("TrendChart");
-  view_->setRenderHint(QPainter::Antialiasing, false);
+  plot_ = new TrendPlot(trace_);
+  plot_->setObjectName("TrendChart");
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(controls);
-  layout->addWidget(view_, 1);
+  layout->addWidget(plot_, 1);
 
   connect(pauseButton, &QPushButton::toggled, this, [this](bool paused) {
     if (!paused) redraw();
@@ -113,8 +98,8 @@ TrendWindow::TrendWindow(Prompt& prompt, QWidget* parent) : QWidget(parent, Qt::
     rangeMin->setEnabled(!on);
     rangeMax->setEnabled(!on);
     if (!on && rangeMin->text().isEmpty() && rangeMax->text().isEmpty()) {
-      rangeMin->setText(QString::number(valueAxis_->min(), 'g', 6));
-      rangeMax->setText(QString::number(valueAxis_->max(), 'g', 6));
+      rangeMin->setText(QString::number(plot_->valueMin(), 'g', 6));
+      rangeMax->setText(QString::number(plot_->valueMax(), 'g', 6));
     }
     redraw();
   });
@@ -139,39 +124,16 @@ void TrendWindow::showAndRaise() {
   activateWindow();
 }
 
-QLineSeries* TrendWindow::seriesFor(size_t run) {
-  while (series_.size() <= run) {
-    auto* s = new QLineSeries;
-    s->setPen(QPen(kLineColour, 1.5));
-    chart_->addSeries(s);
-    s->attachAxis(timeAxis_);
-    s->attachAxis(valueAxis_);
-    series_.push_back(s);
-  }
-  return series_[run];
-}
-
 void TrendWindow::redraw() {
   const int64_t span = kSpansMs[std::clamp(spanBox->currentIndex(), 0, int{std::size(kSpansMs)} - 1)];
   const int64_t to = buffer_.size() ? buffer_.at(buffer_.size() - 1).time_ms : QDateTime::currentMSecsSinceEpoch();
   // A history shorter than the span fills the width, down to kMinSpanMs.
   const int64_t first = buffer_.size() ? buffer_.at(0).time_ms : to;
   const int64_t from = std::max(to - span, std::min(first, to - kMinSpanMs));
-  columns_ = static_cast<size_t>(std::max(kMinColumns, static_cast<int>(chart_->plotArea().width())));
+  columns_ = static_cast<size_t>(std::max(kMinColumns, plot_->plotArea().width()));
   decimate(buffer_, from, to, columns_, trace_);
 
-  QList<QPointF> points;
-  for (size_t run = 0; run < trace_.run_count(); ++run) {
-    points.clear();
-    for (size_t i = trace_.run_starts[run]; i < trace_.run_end(run); ++i)
-      points.append(QPointF(static_cast<qreal>(trace_.points[i].time_ms), trace_.points[i].value));
-    seriesFor(run)->replace(points);
-  }
-  for (size_t run = trace_.run_count(); run < series_.size(); ++run)
-    if (series_[run]->count() > 0) series_[run]->clear();
-
-  timeAxis_->setFormat(span > 3'600'000 ? "HH:mm" : "HH:mm:ss");
-  timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+  plot_->setTimeRange(from, to);
   setValueRange();
   setUnitTitle();
 }
@@ -181,18 +143,18 @@ void TrendWindow::setValueRange() {
     const auto low = fieldNumber(rangeMin);
     const auto high = fieldNumber(rangeMax);
     if (low && high && *low < *high) {
-      valueAxis_->setRange(*low, *high);
+      plot_->setValueRange(*low, *high);
       return;
     }
   }
   if (trace_.points.empty()) {
-    valueAxis_->setRange(0.0, 1.0);
+    plot_->setValueRange(0.0, 1.0);
     return;
   }
   double low = trace_.min, high = trace_.max;
   // A flat line gets a band around it; otherwise a margin of 5 % either side.
   const double margin = high > low ? (high - low) * 0.05 : std::max(std::fabs(low) * 0.001, 0.001);
-  valueAxis_->setRange(low - margin, high + margin);
+  plot_->setValueRange(low - margin, high + margin);
 }
 
 void TrendWindow::setUnitTitle() {
@@ -204,7 +166,7 @@ void TrendWindow::setUnitTitle() {
     if (!unit.empty()) title += ", " + QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()));
     break;
   }
-  valueAxis_->setTitleText(title);
+  plot_->setValueTitle(title);
 }
 
 bool TrendWindow::saveCsv(const QString& path) {
@@ -216,7 +178,7 @@ bool TrendWindow::saveCsv(const QString& path) {
 }
 
 bool TrendWindow::savePng(const QString& path) {
-  if (!view_->grab().save(path, "PNG")) {
+  if (!plot_->grab().save(path, "PNG")) {
     prompt_.tell("Не удалось записать файл " + path.toStdString(), "Ошибка", PromptIcon::Error);
     return false;
   }

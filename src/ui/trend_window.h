@@ -3,22 +3,16 @@
 // time, drawn from the measured-value record only (it never touches the line).
 // It keeps 24 hours of samples and draws a few points per pixel column.
 #include <QWidget>
-#include <functional>
-#include <vector>
 
 #include "link/prompt.h"
 #include "measure/measured_value.h"
 #include "measure/trend_buffer.h"
+#include "ui/trend_plot.h"
 
-class QChart;
-class QChartView;
 class QCheckBox;
 class QComboBox;
-class QDateTimeAxis;
 class QLineEdit;
-class QLineSeries;
 class QPushButton;
-class QValueAxis;
 
 namespace orn {
 
@@ -36,18 +30,18 @@ class TrendWindow final : public QWidget {
   void addSample(const TrendSample& sample);
   void showAndRaise();
 
-  // Redraws from the buffer now; the benchmark times this.
+  // Reduces the span to the plot's columns and schedules its repaint.
   void redraw();
   bool saveCsv(const QString& path);
   bool savePng(const QString& path);
 
   const TrendBuffer& buffer() const { return buffer_; }
-  // Points handed to the chart's series by the last redraw, and their runs.
+  // Points handed to the plot by the last redraw, and their runs.
   size_t drawnPoints() const { return trace_.points.size(); }
   size_t drawnRuns() const { return trace_.run_count(); }
   // Pixel columns the last redraw reduced the samples to.
   size_t drawnColumns() const { return columns_; }
-  QChartView* view() const { return view_; }
+  TrendPlot* plot() const { return plot_; }
 
   QPushButton* pauseButton = nullptr;  // checkable: "Пауза"
   QPushButton* clearButton = nullptr;
@@ -63,7 +57,6 @@ class TrendWindow final : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QLineSeries* seriesFor(size_t run);
   void setValueRange();
   void setUnitTitle();
   void askCsvFile();
@@ -72,11 +65,7 @@ class TrendWindow final : public QWidget {
   Prompt& prompt_;
   TrendBuffer buffer_;
   TrendTrace trace_;
-  QChart* chart_ = nullptr;
-  QChartView* view_ = nullptr;
-  QDateTimeAxis* timeAxis_ = nullptr;
-  QValueAxis* valueAxis_ = nullptr;
-  std::vector<QLineSeries*> series_;  // one per run, kept for reuse
+  TrendPlot* plot_ = nullptr;  // paints trace_
   size_t columns_ = 0;
 };
 

@@ -2,8 +2,6 @@
 // measured-value page, bounded drawing of a full day, gaps, scale, pause,
 // clear and the two exports.
 #include <QAction>
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -12,7 +10,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QValueAxis>
 #include <QtTest>
 
 #include "window_rig.h"
@@ -24,9 +21,6 @@ constexpr int64_t kStart = 1'765'000'000'000;
 
 TrendSample good(int64_t t, float v) { return {t, v, 0, 0x0200, 0, true}; }
 
-QValueAxis* valueAxis(TrendWindow& w) {
-  return qobject_cast<QValueAxis*>(w.view()->chart()->axes(Qt::Vertical).value(0));
-}
 
 }  // namespace
 
@@ -70,7 +64,7 @@ class TrendWindowTest : public QObject {
     QVERIFY(b.at(2).good);
     QVERIFY(b.at(3).good);
     QCOMPARE(trend->drawnRuns(), 2u);
-    QCOMPARE(valueAxis(*trend)->titleText(), QString("PIZMF, кПа"));
+    QCOMPARE(trend->plot()->valueTitle(), QString("PIZMF, кПа"));
   }
 
   void aFullDayIsDrawnWithAFewPointsPerColumn() {
@@ -88,6 +82,29 @@ class TrendWindowTest : public QObject {
     QCOMPARE(trend.drawnRuns(), 1u);
   }
 
+  void theLineBreaksAtFailedReadsAndALoneReadIsADot() {
+    test::ScriptedPrompt prompt;
+    TrendWindow trend(prompt, nullptr);
+    trend.show();
+    // Good reads for 0..19 s and 50..59 s, one good read alone at 40 s, failed ones between.
+    for (int64_t s = 0; s < 60; ++s) {
+      const bool ok = s < 20 || s == 40 || s >= 50;
+      trend.addSample(ok ? good(kStart + s * 1000, 10.0f + static_cast<float>(s % 3))
+                         : TrendSample{kStart + s * 1000, 0.0f, 0, 0, 0x0040, false});
+    }
+    const QImage image = trend.plot()->grab().toImage();
+    const QRect area = trend.plot()->plotArea();
+    const QRgb line = qRgb(0, 90, 200);  // the plot's line colour
+    auto inkedAt = [&](int64_t s) {
+      const int x = area.left() + static_cast<int>(s * area.width() / 59);
+      for (int y = area.top() + 1; y < area.bottom(); ++y)
+        if (image.pixel(x, y) == line) return true;
+      return false;
+    };
+    for (const int64_t s : {5, 15, 40, 55}) QVERIFY2(inkedAt(s), qPrintable(QString("no line at %1 s").arg(s)));
+    for (const int64_t s : {25, 30, 35, 45}) QVERIFY2(!inkedAt(s), qPrintable(QString("a line at %1 s").arg(s)));
+  }
+
   void pauseClearAndAFixedRange() {
     test::ScriptedPrompt prompt;
     TrendWindow trend(prompt, nullptr);
@@ -95,7 +112,7 @@ class TrendWindowTest : public QObject {
     trend.addSample(good(kStart, 10.0f));
     trend.addSample(good(kStart + 1000, 20.0f));
     QCOMPARE(trend.drawnPoints(), 2u);
-    QVERIFY(valueAxis(trend)->min() < 10.0 && valueAxis(trend)->max() > 20.0);
+    QVERIFY(trend.plot()->valueMin() < 10.0 && trend.plot()->valueMax() > 20.0);
 
     trend.pauseButton->click();
     trend.addSample(good(kStart + 2000, 30.0f));
@@ -108,11 +125,11 @@ class TrendWindowTest : public QObject {
     trend.rangeMin->setText("0");
     trend.rangeMax->setText("100,5");  // a typed "," is a decimal point
     trend.redraw();
-    QCOMPARE(valueAxis(trend)->min(), 0.0);
-    QCOMPARE(valueAxis(trend)->max(), 100.5);
+    QCOMPARE(trend.plot()->valueMin(), 0.0);
+    QCOMPARE(trend.plot()->valueMax(), 100.5);
     trend.rangeMax->setText("-1");  // not above the minimum: the automatic range
     trend.redraw();
-    QVERIFY(valueAxis(trend)->max() > 30.0 && valueAxis(trend)->max() < 32.0);
+    QVERIFY(trend.plot()->valueMax() > 30.0 && trend.plot()->valueMax() < 32.0);
 
     trend.clearButton->click();
     QCOMPARE(trend.buffer().size(), 0u);
@@ -128,7 +145,7 @@ class TrendWindowTest : public QObject {
     QVERIFY(trend.savePng(dir.filePath("trend.png")));
     QImage image(dir.filePath("trend.png"));
     QVERIFY(!image.isNull());
-    QCOMPARE(image.size(), trend.view()->size() * trend.view()->devicePixelRatio());
+    QCOMPARE(image.size(), trend.plot()->size() * trend.plot()->devicePixelRatio());
     QVERIFY(trend.saveCsv(dir.filePath("trend.csv")));
     QFile csv(dir.filePath("trend.csv"));
     QVERIFY(csv.open(QIODevice::ReadOnly));
