@@ -116,6 +116,8 @@ std::string parse_read(ArgReader& r, CliOptions& o) {
   return "";
 }
 
+constexpr uint32_t kMaxPollIntervalMs = 3'600'000;
+
 std::string parse_poll(ArgReader& r, CliOptions& o) {
   bool constant = false;
   while (!r.done()) {
@@ -128,11 +130,16 @@ std::string parse_poll(ArgReader& r, CliOptions& o) {
       const auto n = parse_cli_number(*v, 1, UINT32_MAX);
       if (!n) return bad_value("--count", *v, "число циклов от 1");
       o.cycles = *n;
+    } else if (a.name == "--interval") {
+      const auto v = r.value(a);
+      if (!v) return "параметр --interval требует значения";
+      const auto n = parse_cli_number(*v, 0, kMaxPollIntervalMs);
+      if (!n) return bad_value("--interval", *v, "пауза между циклами 0..3600000 мс");
+      o.interval_ms = *n;
     } else {
       return unknown(a.value ? a.name + "=" + *a.value : a.name);
     }
   }
-  if (o.cycles == 0) return "для poll нужен параметр --count N";
   o.block = live_block(constant);
   return "";
 }
@@ -379,7 +386,11 @@ std::string cli_usage() {
                                     --latched: защелкнутое значение (0x0300),
                                     --constant: блок константы (0x0800)
   latch                             защелкнуть значения (запись 1 в регистр 0x0417)
-  poll --count N [--constant]       N циклов опроса с паузой в одну секунду
+  poll [--count N] [--interval МС] [--constant]
+                                    циклический опрос: N циклов, без --count -
+                                    до сигнала остановки (Ctrl+C), с паузой
+                                    МС после каждого цикла (по умолчанию 1000,
+                                    0 - циклы подряд)
   regs read АДРЕС ЧИСЛО             чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
   regs write АДРЕС ЗНАЧЕНИЕ...      запись регистров (функция 0x10), от 1 до 123 значений
   search [--rates БОД,...] [--parities none,odd,even] [--from A] [--to B]
@@ -483,16 +494,22 @@ std::string cli_usage() {
   XBND XFSET T90 NULCUTOFF MAXCUTOFF LINCUTOFF MAXOVLD MINOVLD XSQR fltype
   USERTEXT DIGITS.
 
-Код завершения: 0 успех; 1 config write или profile write отменена ответом
-  "нет"; 2 ошибка в командной строке (а также команда с вопросами без --yes,
-  когда стандартный ввод не терминал); 3 ошибка обмена (для poll: хотя бы в
-  одном цикле; для search: ни один прибор не найден; для config write: и после
-  записи прочитано не то, что записано; для calib также ответ "нет" и неверное
-  значение, тогда ничего не записывается; для команд, снимающих защиту от
-  записи, любая ошибка после ее снятия, в том числе неотвеченная установка
-  защиты, с фразой о защите от записи) или порт не открывается; 128 + N после
-  сигнала N (SIGINT, SIGTERM, SIGHUP). Сообщение об ошибке выводится в поток
-  ошибок.
+Код завершения (сообщение об ошибке выводится в поток ошибок):
+  у всех команд: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена или
+    порт не открывается; 128 + N после сигнала остановки N (SIGINT, SIGTERM,
+    SIGHUP)
+  read, latch, regs read, regs write, config read, profile save: только эти;
+    для profile save 3 также файл профиля не читается или не записывается
+  poll: 3, если не удался хотя бы один цикл
+  search: 3, если ни один прибор не найден
+  config write, profile write: 1 запись отменена ответом "нет"; 2 также
+    вопросы без --yes, когда стандартный ввод не терминал; 3 также любая
+    ошибка после снятия защиты от записи, в том числе неотвеченная установка
+    защиты (с фразой о защите от записи), для config write и после записи
+    прочитано не то, что записано, для profile write файл профиля не найден
+  calib: 2 также вопросы без --yes, когда стандартный ввод не терминал;
+    3 также ответ "нет", неверное значение (тогда ничего не записывается) и
+    любая ошибка после снятия защиты от записи (с фразой о защите от записи)
 
 Сигнал остановки (SIGINT, SIGTERM, SIGHUP): идущий обмен завершает текущую
   попытку, новое не начинается - ни следующая группа записи, ни выборка, ни

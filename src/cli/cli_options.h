@@ -43,7 +43,8 @@ struct CliOptions {
 
   CliCommand command = CliCommand::None;
   MeasureBlock block = MeasureBlock::Measurement;  // read: --latched, --constant; poll: --constant
-  uint32_t cycles = 0;                             // poll --count
+  uint32_t cycles = 0;                             // poll --count; 0: until a stop signal
+  uint32_t interval_ms = 1000;                     // poll --interval: pause after each cycle
   uint16_t start = 0;                              // regs: first register
   uint8_t count = 0;                               // regs read: number of registers
   std::vector<uint16_t> values;                    // regs write

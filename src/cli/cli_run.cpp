@@ -20,7 +20,6 @@
 namespace orn {
 namespace {
 
-constexpr uint32_t kPollPeriodMs = 1000;
 
 struct Link {
   LinkParams params;
@@ -86,11 +85,13 @@ int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   const MeasureLogSettings no_file;  // lines go to the output instead
   bool failed = false;
   auto stopped = [&c] { return c.stop != nullptr && c.stop->raised(); };
-  for (uint32_t i = 0; i < o.cycles && !stopped(); ++i) {
+  // Without --count the loop runs until a stop signal.
+  const auto more = [&](uint32_t done) { return (o.cycles == 0 || done < o.cycles) && !stopped(); };
+  for (uint32_t i = 0; more(i); ++i) {
     const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
     failed |= !report(r, c);
     c.out << measure_log_line(record, c.clock.now()).view() << std::flush;
-    if (i + 1 < o.cycles && !stopped()) c.pump.wait(kPollPeriodMs);
+    if (more(i + 1) && o.interval_ms > 0) c.pump.wait(o.interval_ms);
   }
   c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
         << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";

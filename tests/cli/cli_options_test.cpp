@@ -57,6 +57,16 @@ TEST(CliOptions, AcceptedCommandLines) {
          EXPECT_EQ(o.cycles, 3u);
          EXPECT_EQ(o.block, MeasureBlock::Measurement);
        }},
+      {"poll",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.cycles, 0u);  // until a stop signal
+         EXPECT_EQ(o.interval_ms, 1000u);
+       }},
+      {"poll --interval 0 --count 2",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.cycles, 2u);
+         EXPECT_EQ(o.interval_ms, 0u);
+       }},
       {"poll --constant --count=0x10",
        [](const CliOptions& o) {
          EXPECT_EQ(o.cycles, 16u);
@@ -136,7 +146,8 @@ TEST(CliOptions, RefusedCommandLines) {
       {"read --latched --constant", "нельзя указывать вместе"},
       {"read extra", "лишний аргумент \"extra\""},
       {"latch now", "лишний аргумент"},
-      {"poll", "--count"},
+      {"poll --interval", "требует значения"},
+      {"poll --interval 3600001", "--interval \"3600001\""},
       {"poll --count", "требует значения"},
       {"poll --count 0", "--count \"0\""},
       {"read --device", "параметр --device требует значения"},

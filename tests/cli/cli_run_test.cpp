@@ -134,6 +134,23 @@ TEST_F(CliRunTest, PollWithOnlyGoodCyclesSucceeds) {
   EXPECT_EQ(pump.waits, std::vector<uint32_t>{1000});
 }
 
+// Without --count polling goes on until a stop signal, pausing --interval
+// after each cycle; the counters are still printed and the status is 128 + N.
+TEST_F(CliRunTest, PollWithoutACountRunsUntilStopped) {
+  for (int i = 0; i < 10; ++i) port.answers.push_back(read_answer(kBlock));
+  StopFlag stop;
+  pump.on_dispatch = [&] {
+    if (pump.waits.size() == 3) stop.raise(2);
+  };
+  std::vector<std::string> args = {"--device", "/dev/pts/9", "poll", "--interval", "250"};
+  const CliParse p = parse_cli_options(args);
+  ASSERT_EQ(p.error, "");
+  CliContext context{port, pump, clock, out, err, folder.path(), &stop};
+  EXPECT_EQ(run_cli(p.options, context), 130);
+  EXPECT_EQ(out.str(), kLine + kLine + kLine + "cycles=3 meas_errors=3 exch_errors=0 retries=0\n");
+  EXPECT_EQ(pump.waits, (std::vector<uint32_t>{250, 250, 250}));
+}
+
 TEST_F(CliRunTest, RegsReadAndWrite) {
   port.answers.push_back(read_answer({0x1000, 0xFFFF, 0x0000}));
   EXPECT_EQ(run("--device /dev/pts/9 regs read 0x01FE 3"), kCliExitOk);
