@@ -14,9 +14,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+
+#include <memory>
 
 #include "ui/hints.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 
 using orn::MainWindow;
 
@@ -62,6 +66,7 @@ class MainWindowTest : public QObject {
   void hintTextsAreVerbatim();
   void menus();
   void portListRightClickOpensPopup();
+  void editMenuSpeaksRussian();
   void pageChangeRunsHooks_data();
   void pageChangeRunsHooks();
   void focusMovesToReadButtonAfterPageChange();
@@ -385,6 +390,20 @@ void MainWindowTest::menus() {
   QCOMPARE(popup->actions().size(), 1);
   QCOMPARE(popup->actions()[0]->objectName(), "N4");
   QCOMPARE(popup->actions()[0]->text(), "Обновить список портов");
+}
+
+// An edit field's own context menu, with Qt's Russian texts installed as at start-up.
+void MainWindowTest::editMenuSpeaksRussian() {
+  QTranslator qtTexts;
+  QVERIFY(orn::installQtTranslation(qtTexts));
+  MainWindow window;
+  std::unique_ptr<QMenu> menu(window.exchange.Edit1->createStandardContextMenu());
+  QCoreApplication::removeTranslator(&qtTexts);
+  QStringList items;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) items << a->text().remove('&').section('\t', 0, 0);
+  for (const char* item : {"Отменить действие", "Копировать", "Вставить", "Выделить всё"})
+    QVERIFY2(items.contains(QString(item)), qPrintable(items.join(", ")));
 }
 
 void MainWindowTest::portListRightClickOpensPopup() {
