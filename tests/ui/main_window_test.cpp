@@ -67,6 +67,11 @@ class MainWindowTest : public QObject {
   void menus();
   void portListRightClickOpensPopup();
   void editMenuSpeaksRussian();
+  void menusHaveMnemonicsAndShortcuts();
+  void shortcutRunsItsItem_data();
+  void shortcutRunsItsItem();
+  void altLetterOpensTheMenus();
+  void windowHasTheIcon();
   void pageChangeRunsHooks_data();
   void pageChangeRunsHooks();
   void focusMovesToReadButtonAfterPageChange();
@@ -379,7 +384,7 @@ void MainWindowTest::menus() {
   QCOMPARE(window.menuBar()->objectName(), "MainMenu1");
   auto* file = window.findChild<QMenu*>("N1");
   QVERIFY(file);
-  QCOMPARE(file->title(), "Файл");
+  QCOMPARE(file->title().remove('&'), "Файл");  // the caption; the mnemonic is checked below
   QCOMPARE(file->actions().size(), 2);
   QCOMPARE(file->actions()[0]->objectName(), "N2");
   QCOMPARE(file->actions()[0]->text(), "Прочитать профиль настроек из файла");
@@ -404,6 +409,62 @@ void MainWindowTest::editMenuSpeaksRussian() {
     if (!a->isSeparator()) items << a->text().remove('&').section('\t', 0, 0);
   for (const char* item : {"Отменить действие", "Копировать", "Вставить", "Выделить всё"})
     QVERIFY2(items.contains(QString(item)), qPrintable(items.join(", ")));
+}
+
+void MainWindowTest::menusHaveMnemonicsAndShortcuts() {
+  MainWindow window;
+  QCOMPARE(window.menu.N1->title(), "&Файл");
+  QCOMPARE(window.menu.TrendMenuItem->text(), "&График");
+  QCOMPARE(window.menu.N2->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  QCOMPARE(window.menu.N3->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+// The keys reach the items through the shown window, as a user's would.
+void MainWindowTest::shortcutRunsItsItem_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<int>("key");
+  QTest::newRow("Ctrl+O loads") << "N2" << int(Qt::Key_O);
+  QTest::newRow("Ctrl+S saves") << "N3" << int(Qt::Key_S);
+}
+
+void MainWindowTest::shortcutRunsItsItem() {
+  QFETCH(QString, item);
+  QFETCH(int, key);
+  MainWindow window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QSignalSpy triggered(window.findChild<QAction*>(item), &QAction::triggered);
+  QTest::keyClick(&window, Qt::Key(key), Qt::ControlModifier);
+  QCOMPARE(triggered.count(), 1);
+}
+
+void MainWindowTest::altLetterOpensTheMenus() {
+  MainWindow window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  // QTest::keyClick knows Latin keys only: the Cyrillic ones go with their text.
+  const auto altKey = [&window](char16_t upper) {
+    const auto key = Qt::Key(upper);
+    const QString text = QString(QChar(upper)).toLower();
+    QTest::sendKeyEvent(QTest::Press, &window, key, text, Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Release, &window, key, text, Qt::AltModifier);
+  };
+  QSignalSpy fileOpens(window.menu.N1, &QMenu::aboutToShow);
+  altKey(u'Ф');
+  QCOMPARE(fileOpens.count(), 1);
+  window.menu.N1->close();
+  QSignalSpy chartOpens(window.menu.TrendMenuItem, &QAction::triggered);
+  altKey(u'Г');
+  QCOMPARE(chartOpens.count(), 1);
+}
+
+void MainWindowTest::windowHasTheIcon() {
+  MainWindow window;
+  QVERIFY(!window.windowIcon().isNull());
+  // Drawn, not only named: the SVG is readable by this Qt.
+  QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
 }
 
 void MainWindowTest::portListRightClickOpensPopup() {
