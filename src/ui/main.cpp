@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "ui/demo_transmitter.h"
 #include "ui/main_window.h"
 #include "ui/options.h"
+#include "ui/qt_translation.h"
 #include "ui/script_run.h"
 #include "ui/session.h"
 #include "ui/stop_signals.h"
@@ -35,9 +37,12 @@ int printHelp(const QString& text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt's own texts in Russian; installed before each parse, so --help reads Russian too.
+  QTranslator qtTexts;
   // --help needs no display: it is answered before the application connects to one.
   {
     const QCoreApplication plain(argc, argv);
+    orn::installQtTranslation(qtTexts);
     if (const orn::OptionsResult early = orn::parseOptions(QCoreApplication::arguments()); early.help)
       return printHelp(early.helpText);
   }
@@ -46,6 +51,7 @@ int main(int argc, char* argv[]) {
   // Installed first, so that a stop signal from now on ends the window through its shut-down.
   orn::StopSignals stopSignals;
   QApplication::setApplicationName("orn20mb");
+  orn::installQtTranslation(qtTexts);
 
   // Usage errors are judged once Qt has taken its own options (-platform, -display).
   const orn::OptionsResult parsed = orn::parseOptions(QApplication::arguments());

@@ -1,6 +1,7 @@
 #include "ui/main_menu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -10,13 +11,15 @@ MainMenu buildMainMenu(QWidget* window) {
   MainMenu m;
   m.MainMenu1 = new QMenuBar(window);
   m.MainMenu1->setObjectName("MainMenu1");
-  m.N1 = m.MainMenu1->addMenu("Файл");
+  m.N1 = m.MainMenu1->addMenu("&Файл");
   m.N1->setObjectName("N1");
   m.N2 = m.N1->addAction("Прочитать профиль настроек из файла");
   m.N2->setObjectName("N2");
+  m.N2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   m.N3 = m.N1->addAction("Записать профиль настроек в файл");
   m.N3->setObjectName("N3");
-  m.TrendMenuItem = m.MainMenu1->addAction("График");
+  m.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  m.TrendMenuItem = m.MainMenu1->addAction("&График");
   m.TrendMenuItem->setObjectName("TrendMenuItem");
 
   m.PopupMenu1 = new QMenu(window);

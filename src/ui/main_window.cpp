@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -14,6 +15,9 @@
 #include <QVBoxLayout>
 
 #include "ui/hints.h"
+
+// The icon is in the library's resources, which a static library must register itself.
+static void initResources() { Q_INIT_RESOURCE(orn20mb); }
 
 namespace orn {
 namespace {
@@ -27,6 +31,8 @@ constexpr int kHiddenFocusMs = 3000;
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle("DAVE ОРН MB 0.0.14");
+  initResources();
+  setWindowIcon(QIcon(":/orn20mb.svg"));
   QFont bold("Arial");
   bold.setBold(true);
   setFont(bold);

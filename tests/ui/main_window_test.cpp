@@ -14,9 +14,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+
+#include <memory>
 
 #include "ui/hints.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 
 using orn::MainWindow;
 
@@ -62,6 +66,12 @@ class MainWindowTest : public QObject {
   void hintTextsAreVerbatim();
   void menus();
   void portListRightClickOpensPopup();
+  void editMenuSpeaksRussian();
+  void menusHaveMnemonicsAndShortcuts();
+  void shortcutRunsItsItem_data();
+  void shortcutRunsItsItem();
+  void altLetterOpensTheMenus();
+  void windowHasTheIcon();
   void pageChangeRunsHooks_data();
   void pageChangeRunsHooks();
   void focusMovesToReadButtonAfterPageChange();
@@ -374,7 +384,7 @@ void MainWindowTest::menus() {
   QCOMPARE(window.menuBar()->objectName(), "MainMenu1");
   auto* file = window.findChild<QMenu*>("N1");
   QVERIFY(file);
-  QCOMPARE(file->title(), "Файл");
+  QCOMPARE(file->title().remove('&'), "Файл");  // the caption; the mnemonic is checked below
   QCOMPARE(file->actions().size(), 2);
   QCOMPARE(file->actions()[0]->objectName(), "N2");
   QCOMPARE(file->actions()[0]->text(), "Прочитать профиль настроек из файла");
@@ -385,6 +395,76 @@ void MainWindowTest::menus() {
   QCOMPARE(popup->actions().size(), 1);
   QCOMPARE(popup->actions()[0]->objectName(), "N4");
   QCOMPARE(popup->actions()[0]->text(), "Обновить список портов");
+}
+
+// An edit field's own context menu, with Qt's Russian texts installed as at start-up.
+void MainWindowTest::editMenuSpeaksRussian() {
+  QTranslator qtTexts;
+  QVERIFY(orn::installQtTranslation(qtTexts));
+  MainWindow window;
+  std::unique_ptr<QMenu> menu(window.exchange.Edit1->createStandardContextMenu());
+  QCoreApplication::removeTranslator(&qtTexts);
+  QStringList items;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) items << a->text().remove('&').section('\t', 0, 0);
+  for (const char* item : {"Отменить действие", "Копировать", "Вставить", "Выделить всё"})
+    QVERIFY2(items.contains(QString(item)), qPrintable(items.join(", ")));
+}
+
+void MainWindowTest::menusHaveMnemonicsAndShortcuts() {
+  MainWindow window;
+  QCOMPARE(window.menu.N1->title(), "&Файл");
+  QCOMPARE(window.menu.TrendMenuItem->text(), "&График");
+  QCOMPARE(window.menu.N2->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  QCOMPARE(window.menu.N3->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+// The keys reach the items through the shown window, as a user's would.
+void MainWindowTest::shortcutRunsItsItem_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<int>("key");
+  QTest::newRow("Ctrl+O loads") << "N2" << int(Qt::Key_O);
+  QTest::newRow("Ctrl+S saves") << "N3" << int(Qt::Key_S);
+}
+
+void MainWindowTest::shortcutRunsItsItem() {
+  QFETCH(QString, item);
+  QFETCH(int, key);
+  MainWindow window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QSignalSpy triggered(window.findChild<QAction*>(item), &QAction::triggered);
+  QTest::keyClick(&window, Qt::Key(key), Qt::ControlModifier);
+  QCOMPARE(triggered.count(), 1);
+}
+
+void MainWindowTest::altLetterOpensTheMenus() {
+  MainWindow window;
+  window.show();
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  // QTest::keyClick knows Latin keys only: the Cyrillic ones go with their text.
+  const auto altKey = [&window](char16_t upper) {
+    const auto key = Qt::Key(upper);
+    const QString text = QString(QChar(upper)).toLower();
+    QTest::sendKeyEvent(QTest::Press, &window, key, text, Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Release, &window, key, text, Qt::AltModifier);
+  };
+  QSignalSpy fileOpens(window.menu.N1, &QMenu::aboutToShow);
+  altKey(u'Ф');
+  QCOMPARE(fileOpens.count(), 1);
+  window.menu.N1->close();
+  QSignalSpy chartOpens(window.menu.TrendMenuItem, &QAction::triggered);
+  altKey(u'Г');
+  QCOMPARE(chartOpens.count(), 1);
+}
+
+void MainWindowTest::windowHasTheIcon() {
+  MainWindow window;
+  QVERIFY(!window.windowIcon().isNull());
+  // Drawn, not only named: the SVG is readable by this Qt.
+  QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
 }
 
 void MainWindowTest::portListRightClickOpensPopup() {

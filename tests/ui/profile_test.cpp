@@ -2,11 +2,15 @@
 // "Файл" menu loads and saves profiles, and the catalogue fills its lists.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -16,6 +20,7 @@
 #include "support/fakes.h"
 #include "text/cp1251.h"
 #include "ui/main_window.h"
+#include "ui/qt_translation.h"
 #include "ui/session.h"
 
 namespace orn {
@@ -199,6 +204,51 @@ class ProfileTest : public QObject {
     QCOMPARE(readFile(dir.filePath("corr.txt")), corr);
     const std::string poly = readFile(dir.filePath("poly_res.pol"));
     QVERIFY(poly.rfind("[A]\r\n0=2.500000000\r\n1=0.250000000\r\n", 0) == 0);
+  }
+
+  // The menu's own file dialog, with Qt's Russian texts installed as at start-up:
+  // its caption and buttons read Russian, not Qt's English.
+  void fileDialogSpeaksRussian_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("accept");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("load") << false << "OpenDialog1" << "Открыть" << "Открыть";
+    QTest::newRow("save") << true << "SaveDialog1" << "Сохранить" << "Сохранить как";
+  }
+  void fileDialogSpeaksRussian() {
+    QFETCH(bool, save);
+    QFETCH(QString, name);
+    QFETCH(QString, accept);
+    QFETCH(QString, caption);
+    QTranslator qtTexts;
+    QVERIFY(installQtTranslation(qtTexts));
+    // Qt's own dialog, as on a desktop without a platform file dialog.
+    const bool native = !QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QTemporaryDir dir;
+    Run run(dir.path());
+    QString seenName, seenCaption;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      seenName = dialog->objectName();
+      seenCaption = dialog->windowTitle();
+      if (auto* box = dialog->findChild<QDialogButtonBox*>())
+        for (QAbstractButton* b : box->buttons()) buttons << b->text().remove('&');
+      dialog->reject();
+    });
+    // A dialog that was not found above is closed here, so that the run ends.
+    QTimer::singleShot(5000, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    QVERIFY(!run.session->profiles.chooseFile(save));
+    QCoreApplication::removeTranslator(&qtTexts);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, !native);
+    QCOMPARE(seenName, name);
+    QCOMPARE(seenCaption, caption);
+    QVERIFY2(buttons.contains(accept) && buttons.contains("Отмена"), qPrintable(buttons.join(", ")));
   }
 
   void menuSaveNamesTheFileByTheProfileRule() {
