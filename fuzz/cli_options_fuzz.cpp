@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   require(!o.rate_index || orn::is_rate_index(*o.rate_index));
   require(!o.parity || *o.parity <= 2);
   require(!o.attempts || *o.attempts >= 1);
-  if (o.command == orn::CliCommand::Poll) require(o.cycles >= 1);
+  // Poll runs --count cycles, or until a stop signal with no count (0).
+  if (o.command == orn::CliCommand::Poll) require(o.interval_ms <= 3'600'000);
   if (o.command == orn::CliCommand::RegsRead)
     require(o.count >= 1 && o.count <= orn::kMaxReadCount && o.start + o.count <= 0x10000);
   if (o.command == orn::CliCommand::RegsWrite)
