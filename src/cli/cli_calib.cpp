@@ -7,7 +7,6 @@
 #include "cli/write_report.h"
 #include "device/group_transfers.h"
 #include "device/input_checks.h"
-#include "device/protection.h"
 #include "link/failure_report.h"
 #include "units/number_format.h"
 #include "units/pressure_units.h"
@@ -90,11 +89,7 @@ bool read_range(ModbusMaster& master, DeviceImage& image, Prompt& prompt, Progre
 // Closes the protection an adjustment opened, also after a stop, and tells
 // how it ended; returns the exit status.
 int close_protection(WriteOutcome out, const WrittenGroup& names, ModbusMaster& master, CliContext& c) {
-  {
-    const StopFlag::Finishing finishing(master.stop());
-    out.lock = lock_device(master);
-  }
-  out.lock_sent = true;
+  send_lock(master, out);
   if (out.step == WriteStep::Done && !out.lock.ok()) {
     out.step = WriteStep::Lock;
     out.result = out.lock;

@@ -52,11 +52,7 @@ WriteOutcome failed(ProtectedWriteContext& c, WriteOutcome out, WriteStep step, 
 WriteOutcome stopped(ProtectedWriteContext& c, WriteOutcome out, const ExchangeResult& r) {
   out.step = WriteStep::Stopped;
   out.result = r;
-  if (out.unlock_sent) {
-    const StopFlag::Finishing finishing(c.master.stop());
-    out.lock = lock_device(c.master);
-    out.lock_sent = true;
-  }
+  if (out.unlock_sent) send_lock(c.master, out);
   c.panel.hide();
   return out;
 }
@@ -64,11 +60,7 @@ WriteOutcome stopped(ProtectedWriteContext& c, WriteOutcome out, const ExchangeR
 // Locks after the writes, also when a stop came meanwhile; a lock that did
 // not answer is told after the success text, since the writes did land.
 WriteOutcome lock_and_tell(ProtectedWriteContext& c, WriteOutcome out, std::string_view success_text) {
-  {
-    const StopFlag::Finishing finishing(c.master.stop());
-    out.lock = lock_device(c.master);
-  }
-  out.lock_sent = true;
+  send_lock(c.master, out);
   c.panel.hide();
   if (!success_text.empty())
     c.prompt.tell(std::string(success_text), kResultCaption, PromptIcon::Information);
@@ -81,6 +73,12 @@ WriteOutcome lock_and_tell(ProtectedWriteContext& c, WriteOutcome out, std::stri
 }
 
 }  // namespace
+
+void send_lock(ModbusMaster& master, WriteOutcome& out) {
+  const StopFlag::Finishing finishing(master.stop());
+  out.lock = lock_device(master);
+  out.lock_sent = true;
+}
 
 const ProtectionState* protection_state(const WriteOutcome& out) {
   if (!out.may_be_unlocked()) return nullptr;

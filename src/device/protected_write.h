@@ -78,6 +78,9 @@ struct WriteOutcome {
   bool may_be_unlocked() const { return unlock_sent && !(lock_sent && lock.ok()); }
 };
 
+// Sends the lock into out, also after a stop (the device is not left open).
+void send_lock(ModbusMaster& master, WriteOutcome& out);
+
 // What a command left on the device's write protection, as a phrase to go
 // inside a line ("прибор ...") and as a sentence of its own.
 struct ProtectionState {
