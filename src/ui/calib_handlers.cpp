@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/colour_fill.h"
 #include "ui/edit_marks.h"
 #include "ui/main_window.h"
 #include "ui/measure_handlers.h"
@@ -24,7 +25,7 @@ std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
 // A freshly computed value in a panel field.
 void setBackground(QWidget* input, const QColor& colour) {
   QPalette palette = input->palette();
-  palette.setColor(QPalette::Base, colour);
+  setFill(palette, QPalette::Base, colour);
   input->setPalette(palette);
 }
 

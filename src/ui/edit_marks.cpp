@@ -4,15 +4,17 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "ui/colour_fill.h"
+
 namespace orn {
 
 void markEdited(QWidget* input) {
   // Edits and combo boxes paint their field with Base and Button; a check box
   // has no field, so its whole background shows the mark.
   QPalette palette = input->palette();
-  palette.setColor(QPalette::Base, kEditedColour);
-  palette.setColor(QPalette::Button, kEditedColour);
-  palette.setColor(QPalette::Window, kEditedColour);
+  setFill(palette, QPalette::Base, kEditedColour);
+  setFill(palette, QPalette::Button, kEditedColour);
+  setFill(palette, QPalette::Window, kEditedColour);
   input->setPalette(palette);
   input->setAutoFillBackground(qobject_cast<QCheckBox*>(input) != nullptr);
 }

@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include "measure/measurement_display.h"
+#include "ui/colour_fill.h"
 
 namespace orn {
 
@@ -21,7 +22,7 @@ inline QColor statusColour(StatusColour colour) {
 
 inline void setStatusColour(QLabel* label, StatusColour colour) {
   QPalette palette = label->palette();
-  palette.setColor(QPalette::Window, statusColour(colour));
+  setFill(palette, QPalette::Window, statusColour(colour));
   label->setPalette(palette);
   label->setAutoFillBackground(true);
 }

@@ -12,12 +12,19 @@ namespace orn {
 namespace {
 
 const QColor kLineColour(0, 90, 200);
-const QColor kGridColour(225, 225, 225);
-const QColor kFrameColour(120, 120, 120);
 constexpr int kPad = 6;        // between the widget's edge, the title, the labels and the axes
 constexpr int kTickLength = 4;
 constexpr int kLabelSpacing = 3;  // tick labels are at least this many label heights (widths) apart
 constexpr double kOffAreaHeights = 4.0;
+
+// Grid and frame are shades between the plot's background and its text, so
+// they stay faint and plain in a light palette and a dark one alike.
+QColor shade(const QPalette& palette, int text_percent) {
+  const QColor base = palette.base().color();
+  const QColor text = palette.text().color();
+  auto mix = [&](int b, int t) { return (b * (100 - text_percent) + t * text_percent) / 100; };
+  return QColor(mix(base.red(), text.red()), mix(base.green(), text.green()), mix(base.blue(), text.blue()));
+}
 
 QString timeFormat(int64_t step_ms) { return step_ms < 60'000 ? "HH:mm:ss" : "HH:mm"; }
 
@@ -77,7 +84,7 @@ void TrendPlot::paintEvent(QPaintEvent*) {
   const QRect area = plotArea();
   paintValueAxis(p, area);
   paintTimeAxis(p, area);
-  p.setPen(kFrameColour);
+  p.setPen(shade(palette(), 50));
   p.drawRect(area.adjusted(0, 0, -1, -1));
   paintTrace(p, area);
 }
@@ -119,9 +126,9 @@ void TrendPlot::paintValueAxis(QPainter& p, const QRect& area) const {
   const int label_right = area.left() - kTickLength - kPad;
   for (double v : ticks.values) {
     const int y = static_cast<int>(yAt(area, v) + 0.5);
-    p.setPen(kGridColour);
+    p.setPen(shade(palette(), 12));
     p.drawLine(area.left(), y, area.right(), y);
-    p.setPen(kFrameColour);
+    p.setPen(shade(palette(), 50));
     p.drawLine(area.left() - kTickLength, y, area.left(), y);
     p.setPen(palette().text().color());
     const QRect box(0, y - fm.height() / 2, label_right, fm.height());
@@ -144,9 +151,9 @@ void TrendPlot::paintTimeAxis(QPainter& p, const QRect& area) const {
   const QString format = timeFormat(ticks.step_ms);
   for (int64_t t : ticks.times_ms) {
     const int x = static_cast<int>(xAt(area, t) + 0.5);
-    p.setPen(kGridColour);
+    p.setPen(shade(palette(), 12));
     p.drawLine(x, area.top(), x, area.bottom());
-    p.setPen(kFrameColour);
+    p.setPen(shade(palette(), 50));
     p.drawLine(x, area.bottom(), x, area.bottom() + kTickLength);
     p.setPen(palette().text().color());
     const QRect box(x - label_width, area.bottom() + kTickLength + kPad, 2 * label_width, fm.height());
