@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ui/hints.h"
+#include "ui/window_font.h"
 
 // The icon is in the library's resources, which a static library must register itself.
 static void initResources() { Q_INIT_RESOURCE(orn20mb); }
@@ -33,9 +34,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle("DAVE ОРН MB 0.0.14");
   initResources();
   setWindowIcon(QIcon(":/orn20mb.svg"));
-  QFont bold("Arial");
-  bold.setBold(true);
-  setFont(bold);
+  setFont(windowFont());
 
   menu = buildMainMenu(this);
   setMenuBar(menu.MainMenu1);

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include "ui/hints.h"
 #include "ui/main_window.h"
 #include "ui/qt_translation.h"
+#include "ui/window_font.h"
 
 using orn::MainWindow;
 
@@ -59,6 +62,8 @@ class MainWindowTest : public QObject {
   void controlHasCaptionAndVisibility_data();
   void controlHasCaptionAndVisibility();
   void windowFrame();
+  void fontFamilyFallsBackToAMetricTwin_data();
+  void fontFamilyFallsBackToAMetricTwin();
   void itemLists_data();
   void itemLists();
   void watchdogItemsUseDecimalPoint();
@@ -269,11 +274,28 @@ void MainWindowTest::controlHasCaptionAndVisibility() {
   QCOMPARE(shownOnItsPage(window, w), shown);
 }
 
+void MainWindowTest::fontFamilyFallsBackToAMetricTwin_data() {
+  QTest::addColumn<QStringList>("installed");
+  QTest::addColumn<QString>("chosen");
+  QTest::newRow("arial") << QStringList{"DejaVu Sans", "Liberation Sans", "Arial"} << "Arial";
+  QTest::newRow("liberation") << QStringList{"DejaVu Sans", "Liberation Sans", "Arimo"} << "Liberation Sans";
+  QTest::newRow("arimo") << QStringList{"DejaVu Sans", "arimo"} << "Arimo";
+  QTest::newRow("none: the system substitutes") << QStringList{"DejaVu Sans"} << "Arial";
+}
+
+void MainWindowTest::fontFamilyFallsBackToAMetricTwin() {
+  QFETCH(QStringList, installed);
+  QFETCH(QString, chosen);
+  QCOMPARE(orn::windowFontFamily(installed), chosen);
+}
+
 void MainWindowTest::windowFrame() {
   MainWindow window;
   QCOMPARE(window.objectName(), "Form1");
   QCOMPARE(window.windowTitle(), "DAVE ОРН MB 0.0.14");
-  QCOMPARE(window.font().family(), "Arial");
+  // Arial, or the metric twin installed in its place (Debian: Liberation Sans).
+  QCOMPARE(window.font().family(), orn::windowFontFamily(QFontDatabase::families()));
+  QVERIFY(QStringList({"Arial", "Liberation Sans", "Arimo"}).contains(QFontInfo(window.font()).family()));
   QVERIFY(window.font().bold());
   const QStringList pages{"Измеренное значение", "Настройки датчика", "Параметры обмена", "Поиск"};
   QCOMPARE(window.TabbedNotebook1->count(), pages.size());

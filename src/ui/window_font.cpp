@@ -1,0 +1,21 @@
+#include "ui/window_font.h"
+
+#include <QFontDatabase>
+
+namespace orn {
+
+QString windowFontFamily(const QStringList& installed) {
+  // Liberation Sans (Debian's fonts-liberation2) and Arimo share Arial's metrics.
+  for (const char* family : {"Arial", "Liberation Sans", "Arimo"}) {
+    if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive)) return QString::fromLatin1(family);
+  }
+  return QStringLiteral("Arial");
+}
+
+QFont windowFont() {
+  QFont font(windowFontFamily(QFontDatabase::families()));
+  font.setBold(true);
+  return font;
+}
+
+}  // namespace orn
