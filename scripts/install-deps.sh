@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libmodbus-dev mbpoll socat
   python3 python3-pymodbus python3-serial python3-serial-asyncio
-  fonts-liberation2 xvfb xauth x11-utils locales
+  fonts-liberation2 xvfb xauth x11-utils locales libc-l10n
   clang-14 libclang-rt-14-dev
 )
 missing=()

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -41,6 +42,9 @@ class StoppablePump final : public orn::Pump {
 
 int main(int argc, char** argv) {
   using namespace orn;
+  // System error texts in the user's language; numbers keep the C format.
+  std::setlocale(LC_CTYPE, "");
+  std::setlocale(LC_MESSAGES, "");
   const CliParse parsed = parse_cli_options(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
     std::cerr << "orn20mb-cli: " << parsed.error << "\n\n" << cli_usage();

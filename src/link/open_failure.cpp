@@ -1,12 +1,16 @@
 #include "link/open_failure.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "link/port_holder.h"
 
 namespace orn {
 namespace {
@@ -31,15 +35,38 @@ std::string group_name(gid_t gid) {
   return std::to_string(gid);
 }
 
+std::string user_name(uid_t uid) {
+  char buf[1024];
+  passwd p{};
+  passwd* found = nullptr;
+  if (getpwuid_r(uid, &p, buf, sizeof buf, &found) == 0 && found) return found->pw_name;
+  return std::to_string(uid);
+}
+
+// Why access was denied, when the device's owner, group and mode tell.
+std::string denial_advice(const struct stat& st) {
+  const bool group_may = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  if (group_may && !user_in_group(st.st_gid)) {
+    const std::string name = group_name(st.st_gid);
+    return " (пользователь не входит в группу " + name + ": sudo usermod -aG " + name +
+           " $USER, затем войти в систему заново)";
+  }
+  if (group_may) return "";  // a member denied for another reason: only the system's text
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+  return " (права устройства не дают доступа: владелец " + user_name(st.st_uid) + ", группа " +
+         group_name(st.st_gid) + ", режим " + mode + ")";
+}
+
 }  // namespace
 
 std::string open_failure_reason(const std::string& path, int error) {
   std::string reason = std::strerror(error);
   struct stat st {};
-  if ((error == EACCES || error == EPERM) && stat(path.c_str(), &st) == 0 && !user_in_group(st.st_gid)) {
-    const std::string name = group_name(st.st_gid);
-    reason += " (пользователь не входит в группу " + name + ": sudo usermod -aG " + name +
-              " $USER, затем войти в систему заново)";
+  if ((error == EACCES || error == EPERM) && stat(path.c_str(), &st) == 0) reason += denial_advice(st);
+  if (error == EBUSY) {
+    if (const std::optional<PortHolder> holder = find_port_holder(path))
+      reason += " (порт занят процессом " + holder->name + ", PID " + std::to_string(holder->pid) + ")";
   }
   return reason;
 }

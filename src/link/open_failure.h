@@ -9,9 +9,10 @@ namespace orn {
 
 inline constexpr const char* kPortOpenFailure = "Невозможно открыть последовательный порт";
 
-// The error text of errno for path. When access was denied and the user is not
-// in the group that owns the device (dialout for serial ports), says which
-// group to join.
+// The error text of errno for path, in the locale's language. When access was
+// denied, says which group to join if the device's group may read and write
+// it (dialout for serial ports), or else that the device's permissions do not
+// allow it; when the port is busy, names the process that holds it.
 std::string open_failure_reason(const std::string& path, int error);
 
 // Both lines: kPortOpenFailure, then "PATH: REASON". A port number without a

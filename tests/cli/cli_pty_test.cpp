@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include <filesystem>
@@ -205,19 +206,29 @@ TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
 }
 #endif
 
+// The reason is the system's text in the user's language.
 TEST_F(CliProgram, APortThatCannotBeOpenedIsNamedWithTheReason) {
   const std::string refused = "tcp:127.0.0.1:" + std::to_string(test::unused_tcp_port());
-  const std::pair<std::string, std::string> cases[] = {
-      {folder.file("no-such-tty"), "No such file or directory"},
-      {"/dev/null", "Inappropriate ioctl for device"},  // not a terminal
-      {refused, "Connection refused"},
+  const struct {
+    std::string locale, path, reason;
+  } cases[] = {
+      {"C.UTF-8", folder.file("no-such-tty"), "No such file or directory"},
+      {"C.UTF-8", "/dev/null", "Inappropriate ioctl for device"},  // not a terminal
+      {"C.UTF-8", refused, "Connection refused"},
+      {"ru_RU.UTF-8", folder.file("no-such-tty"), "Нет такого файла или каталога"},
+      {"ru_RU.UTF-8", "/dev/null", "Неприменимый к данному устройству ioctl"},
   };
-  for (const auto& [path, reason] : cases) {
-    device = path;
+  const char* saved = std::getenv("LC_ALL");
+  const std::string before = saved ? saved : "";
+  for (const auto& c : cases) {
+    setenv("LC_ALL", c.locale.c_str(), 1);
+    device = c.path;
     const auto r = cli({"read"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "Невозможно открыть последовательный порт\n" + path + ": " + reason + "\n");
+    EXPECT_EQ(r.err, "Невозможно открыть последовательный порт\n" + c.path + ": " + c.reason + "\n") << c.locale;
   }
+  if (saved) setenv("LC_ALL", before.c_str(), 1);
+  else unsetenv("LC_ALL");
 }
 
 TEST_F(CliProgram, UsageErrorsAndHelp) {

@@ -1,6 +1,12 @@
 #include "link/open_failure.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -21,30 +27,89 @@ TEST(OpenFailure, MessageHasTheFixedFirstLineThenPathAndReason) {
             "Невозможно открыть последовательный порт\nCOM200: номеру порта не сопоставлено устройство");
 }
 
-// A device of a group the user is not in, as /dev/ttyUSB0 (group dialout) is
-// for a user who was never added to it.
-TEST(OpenFailure, DeniedAccessNamesTheGroupToJoin) {
-  group* dialout = getgrnam("dialout");
-  if (!dialout) GTEST_SKIP() << "no dialout group here";
-  char path[] = "/tmp/orn_fake_tty_XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  const bool member = getegid() == dialout->gr_gid;
-  if (chown(path, static_cast<uid_t>(-1), dialout->gr_gid) != 0 || member) {
-    std::remove(path);
-    GTEST_SKIP() << "cannot make a file of a foreign group here";
+// Temporary files stand in for device nodes: what matters is their group and mode.
+struct FakeDevice {
+  FakeDevice() {
+    const int fd = mkstemp(path);
+    if (fd >= 0) close(fd);
+    made = fd >= 0;
   }
+  ~FakeDevice() { std::remove(path); }
+  bool set(gid_t gid, mode_t mode) const { return chown(path, static_cast<uid_t>(-1), gid) == 0 && chmod(path, mode) == 0; }
+  char path[32] = "/tmp/orn_fake_tty_XXXXXX";
+  bool made = false;
+};
+
+std::string nameOfUser(uid_t uid) {
+  const passwd* p = getpwuid(uid);
+  return p ? p->pw_name : std::to_string(uid);
+}
+
+std::string nameOfGroup(gid_t gid) {
+  const group* g = getgrgid(gid);
+  return g ? g->gr_name : std::to_string(gid);
+}
+
+// A denial names the group to join only when that group may read and write
+// the device; a device only its owner may use says so instead.
+TEST(OpenFailure, DeniedAccessSaysWhatTheDevicePermissionsAllow) {
+  const group* dialout = getgrnam("dialout");
+  if (!dialout || getegid() == dialout->gr_gid) GTEST_SKIP() << "no foreign dialout group here";
+  FakeDevice device;
+  ASSERT_TRUE(device.made);
   const std::string denied = std::strerror(EACCES);
-  std::string reason = open_failure_reason(path, EACCES);
-  EXPECT_EQ(reason, denied + " (пользователь не входит в группу dialout: sudo usermod -aG dialout $USER, "
-                             "затем войти в систему заново)");
-  // Other errors, and a denial on a device of the user's own group, say only what failed.
-  EXPECT_EQ(open_failure_reason(path, EBUSY), std::strerror(EBUSY));
-  ASSERT_EQ(chown(path, static_cast<uid_t>(-1), getegid()), 0);
-  EXPECT_EQ(open_failure_reason(path, EACCES), denied);
-  std::remove(path);
-  EXPECT_EQ(open_failure_reason(path, ENOENT), std::strerror(ENOENT));
+  const std::string owner = nameOfUser(geteuid());
+  struct Case {
+    gid_t gid;
+    mode_t mode;
+    std::string advice;
+  } cases[] = {
+      {dialout->gr_gid, 0660, " (пользователь не входит в группу dialout: sudo usermod -aG dialout $USER, затем войти в систему заново)"},
+      {dialout->gr_gid, 0600, " (права устройства не дают доступа: владелец " + owner + ", группа dialout, режим 0600)"},
+      {dialout->gr_gid, 0640, " (права устройства не дают доступа: владелец " + owner + ", группа dialout, режим 0640)"},
+      {getegid(), 0660, ""},
+      {getegid(), 0600, " (права устройства не дают доступа: владелец " + owner + ", группа " + nameOfGroup(getegid()) + ", режим 0600)"},
+  };
+  for (const Case& c : cases) {
+    if (!device.set(c.gid, c.mode)) GTEST_SKIP() << "cannot give a file a foreign group here";
+    EXPECT_EQ(open_failure_reason(device.path, EACCES), denied + c.advice) << std::oct << c.mode;
+  }
+  // Other errors say only what failed.
+  EXPECT_EQ(open_failure_reason(device.path, EIO), std::strerror(EIO));
+  EXPECT_EQ(open_failure_reason("/nonexistent/ttyUSB9", ENOENT), std::strerror(ENOENT));
+}
+
+// A busy port names the process that holds it, as fuser finds it; a port no
+// visible process holds gets the system's text alone.
+TEST(OpenFailure, BusyPortNamesItsHolder) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+  EXPECT_EQ(open_failure_reason(slave, EBUSY), std::strerror(EBUSY));
+
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int fd = open(slave.c_str(), O_RDWR | O_NOCTTY);
+    prctl(PR_SET_NAME, "orn-holder");
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(fd >= 0 ? 0 : 1);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  const std::string reason = open_failure_reason(slave, EBUSY);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  close(master);
+  EXPECT_EQ(reason, std::string(std::strerror(EBUSY)) + " (порт занят процессом orn-holder, PID " +
+                        std::to_string(child) + ")");
 }
 
 }  // namespace
