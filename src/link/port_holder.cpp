@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -33,11 +35,40 @@ bool holds(const std::string& fd_folder, const struct stat& port) {
   return false;
 }
 
+// The process whose lock on the node keeps others out, from /proc/locks:
+// "1: FLOCK  ADVISORY  WRITE 7200 00:19:3 0 EOF", the node as major:minor
+// of its file system in hex, then its inode.
+pid_t lock_holder(const struct stat& node) {
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    char kind[16] = {}, mode[16] = {}, access[16] = {};
+    long pid = 0;
+    unsigned maj = 0, min = 0;
+    unsigned long ino = 0;
+    if (std::sscanf(line.c_str(), "%*d: %15s %15s %15s %ld %x:%x:%lu", kind, mode, access, &pid, &maj, &min, &ino) ==
+            7 &&
+        pid > 0 && maj == major(node.st_dev) && min == minor(node.st_dev) && ino == node.st_ino)
+      return static_cast<pid_t>(pid);
+  }
+  return 0;
+}
+
+std::string command_name(const std::string& proc_folder) {
+  std::string name;
+  std::ifstream comm(proc_folder + "/comm");
+  std::getline(comm, name);
+  return name;
+}
+
 }  // namespace
 
 std::optional<PortHolder> find_port_holder(const std::string& path) {
   struct stat port {};
   if (stat(path.c_str(), &port) != 0) return std::nullopt;
+  // The lock's owner first: other processes may keep the node open without using it.
+  if (const pid_t pid = lock_holder(port))
+    return PortHolder{pid, command_name("/proc/" + std::to_string(pid))};
   Dir proc(opendir("/proc"));
   if (!proc) return std::nullopt;
   while (const dirent* e = readdir(proc.get())) {
@@ -46,10 +77,7 @@ std::optional<PortHolder> find_port_holder(const std::string& path) {
     if (pid <= 0 || *end != '\0') continue;
     const std::string folder = std::string("/proc/") + e->d_name;
     if (!holds(folder + "/fd", port)) continue;
-    PortHolder holder{static_cast<pid_t>(pid), {}};
-    std::ifstream comm(folder + "/comm");
-    std::getline(comm, holder.name);
-    return holder;
+    return PortHolder{static_cast<pid_t>(pid), command_name(folder)};
   }
   return std::nullopt;
 }

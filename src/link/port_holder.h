@@ -1,6 +1,6 @@
 #pragma once
 // Which process holds a device open, found as fuser finds it: through the
-// open files under /proc. Only the processes this user may inspect are seen.
+// locks and the open files under /proc. Only the processes this user may inspect are seen.
 #include <sys/types.h>
 
 #include <optional>
@@ -13,7 +13,8 @@ struct PortHolder {
   std::string name;  // the command name of /proc/PID/comm
 };
 
-// The first process with path's device open, or nothing when none can be seen.
+// The process that holds a lock on path, else the first with its device open,
+// or nothing when none can be seen.
 std::optional<PortHolder> find_port_holder(const std::string& path);
 
 }  // namespace orn

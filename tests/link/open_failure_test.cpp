@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -89,27 +90,43 @@ TEST(OpenFailure, BusyPortNamesItsHolder) {
   const std::string slave = ptsname(master);
   EXPECT_EQ(open_failure_reason(slave, EBUSY), std::strerror(EBUSY));
 
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const int fd = open(slave.c_str(), O_RDWR | O_NOCTTY);
-    prctl(PR_SET_NAME, "orn-holder");
-    (void)!write(ready[1], "x", 1);
-    pause();
-    _exit(fd >= 0 ? 0 : 1);
+  // Two processes have it open; the second locks it, as the programs of the
+  // line do, and is the one named although the first comes first in /proc.
+  struct Holder {
+    pid_t pid;
+    int ready[2];
+  } holders[2];
+  for (int i = 0; i < 2; ++i) {
+    Holder& h = holders[i];
+    ASSERT_EQ(pipe(h.ready), 0);
+    h.pid = fork();
+    ASSERT_GE(h.pid, 0);
+    if (h.pid == 0) {
+      const int fd = open(slave.c_str(), O_RDWR | O_NOCTTY);
+      const bool locks = i == 1;
+      prctl(PR_SET_NAME, locks ? "orn-locker" : "orn-opener");
+      if (fd >= 0 && (!locks || flock(fd, LOCK_EX | LOCK_NB) == 0)) (void)!write(h.ready[1], "x", 1);
+      pause();
+      _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(h.ready[0], &byte, 1), 1);
+    if (i == 0) {
+      EXPECT_EQ(open_failure_reason(slave, EBUSY), std::string(std::strerror(EBUSY)) +
+                                                       " (порт занят процессом orn-opener, PID " +
+                                                       std::to_string(h.pid) + ")");
+    }
   }
-  char byte = 0;
-  ASSERT_EQ(read(ready[0], &byte, 1), 1);
   const std::string reason = open_failure_reason(slave, EBUSY);
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  close(ready[0]);
-  close(ready[1]);
+  for (Holder& h : holders) {
+    kill(h.pid, SIGKILL);
+    waitpid(h.pid, nullptr, 0);
+    close(h.ready[0]);
+    close(h.ready[1]);
+  }
   close(master);
-  EXPECT_EQ(reason, std::string(std::strerror(EBUSY)) + " (порт занят процессом orn-holder, PID " +
-                        std::to_string(child) + ")");
+  EXPECT_EQ(reason, std::string(std::strerror(EBUSY)) + " (порт занят процессом orn-locker, PID " +
+                        std::to_string(holders[1].pid) + ")");
 }
 
 }  // namespace
