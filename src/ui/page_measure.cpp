@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "ui/widget_factory.h"
+#include "ui/window_font.h"
 
 namespace orn {
 namespace {
@@ -37,7 +38,7 @@ MeasurePage buildMeasurePage() {
   p.widget = new QWidget;
 
   p.value = makeReadout("MeasuredValue");
-  QFont large = p.value->font();
+  QFont large = windowFont();  // twice the window's, whatever the desktop's default
   large.setPointSizeF(large.pointSizeF() * 2.0);
   p.value->setFont(large);
   p.unit = makeReadout("MeasuredUnit");

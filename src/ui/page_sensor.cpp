@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QFontMetrics>
 
 #include "ui/item_lists.h"
 #include "ui/widget_factory.h"
+#include "ui/window_font.h"
 
 namespace orn {
 namespace {
@@ -19,7 +21,7 @@ namespace {
 // Edits of numbers stay narrow; the captions around them carry the meaning.
 QLineEdit* makeNumberEdit(const QString& name) {
   QLineEdit* edit = makeEdit(name);
-  edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(u'0') * 16);
+  edit->setMaximumWidth(QFontMetrics(windowFont()).horizontalAdvance(u'0') * 16);
   return edit;
 }
 

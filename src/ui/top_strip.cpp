@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <utility>
+#include <QFontMetrics>
 
 #include "ui/item_lists.h"
 #include "ui/widget_factory.h"
+#include "ui/window_font.h"
 
 namespace orn {
 
@@ -32,7 +34,7 @@ TopStrip buildTopStrip() {
   s.Label4 = makeLabel("Label4", "Параметры обмена");
   s.Label5 = makeLabel("Label5", {});
   s.Label5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  s.Label5->setMinimumWidth(s.Label5->fontMetrics().horizontalAdvance("COM1, 19200 , без паритета "));
+  s.Label5->setMinimumWidth(QFontMetrics(windowFont()).horizontalAdvance("COM1, 19200 , без паритета "));
   s.CheckBox6 = makeCheck("CheckBox6", "Запись обмена в файл");
   s.Button15 = makeButton("Button15", "Выставить INIT");
   s.Button2 = makeButton("Button2", "Помигать");

@@ -1,4 +1,5 @@
 #include "ui/widget_factory.h"
+#include "ui/window_font.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QFontMetrics>
 
 namespace orn {
 
@@ -66,7 +68,7 @@ QLabel* makePanel(const QString& name, const QString& text) {
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setAlignment(Qt::AlignCenter);
   panel->setAutoFillBackground(true);
-  panel->setMinimumHeight(panel->fontMetrics().height() + 8);
+  panel->setMinimumHeight(QFontMetrics(windowFont()).height() + 8);
   return panel;
 }
 

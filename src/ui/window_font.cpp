@@ -13,7 +13,9 @@ QString windowFontFamily(const QStringList& installed) {
 }
 
 QFont windowFont() {
-  QFont font(windowFontFamily(QFontDatabase::families()));
+  // The pages are laid out for 9 pt, Qt's own default; a desktop theme's larger
+  // default would widen the window past its size and cut the link line.
+  QFont font(windowFontFamily(QFontDatabase::families()), 9);
   font.setBold(true);
   return font;
 }

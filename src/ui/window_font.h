@@ -11,7 +11,7 @@ namespace orn {
 // twins, else Arial again for the system's own substitution.
 QString windowFontFamily(const QStringList& installed);
 
-// The window's font among the families of the font database.
+// The window's bold 9 pt font among the families of the font database.
 QFont windowFont();
 
 }  // namespace orn

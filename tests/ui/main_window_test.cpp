@@ -1,6 +1,7 @@
 // The window's structure: every named control with its caption and
 // visibility, the item lists, the hints, the menus and the focus timer.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -64,6 +65,7 @@ class MainWindowTest : public QObject {
   void windowFrame();
   void fontFamilyFallsBackToAMetricTwin_data();
   void fontFamilyFallsBackToAMetricTwin();
+  void sizeHoldsUnderALargerDesktopFont();
   void itemLists_data();
   void itemLists();
   void watchdogItemsUseDecimalPoint();
@@ -287,6 +289,19 @@ void MainWindowTest::fontFamilyFallsBackToAMetricTwin() {
   QFETCH(QStringList, installed);
   QFETCH(QString, chosen);
   QCOMPARE(orn::windowFontFamily(installed), chosen);
+}
+
+// A desktop theme's default font (GNOME: 10 or 11 pt) must not widen the pages.
+void MainWindowTest::sizeHoldsUnderALargerDesktopFont() {
+  const QFont desktop = QApplication::font();
+  QApplication::setFont(QFont("Sans", 11));
+  {
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), QSize(1013, 726));
+  }
+  QApplication::setFont(desktop);
 }
 
 void MainWindowTest::windowFrame() {
