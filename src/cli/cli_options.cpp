@@ -638,12 +638,13 @@ std::string cli_usage() {
   "meas_errors":N,"exch_errors":N,"retries":N}; regs read - на каждый
   регистр {"address":256,"value":4096}; config read - на каждый регистр
   {"name":"ADR","value":1,"text":"1"} (text - как в config read, value -
-  число, слово или текст). Неудачный обмен дает также строку
-  {"ok":false,...,"faults":["no_answer"],"fault_bits":64,"exception":0,
-  "error":"Ответа не было."}: faults - набор ошибок (line, length, address,
-  function, exception, crc, no_answer, stopped, line_busy, retried),
-  exception - код исключения Modbus, error - то же сообщение, что в потоке
-  ошибок; у config read еще "step" - шаг чтения.
+  число, слово или текст). Неудачный обмен дает в вывод строку
+  {"ok":false,...,"faults":[...],"fault_bits":N,"exception":N,"error":"..."}
+  (сообщение в поток ошибок выводится как обычно): faults - набор ошибок
+  обмена (line, length, address, function, exception, crc, no_answer,
+  stopped, line_busy, retried), fault_bits - он же числом, exception - код
+  исключения Modbus (0 - нет), error - сообщение; у read и poll в ней есть
+  time, у regs read - address и count, у config read - step (шаг чтения).
 
 Значения config (запись принимает вывод config read):
   RATE в бодах; PARITY none, odd или even; UNIT и fltype кодом, названием или
