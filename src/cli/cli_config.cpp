@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/config_registers.h"
+#include "cli/json_line.h"
 #include "cli/terminal_dialog.h"
 #include "cli/write_report.h"
 #include "device/group_transfers.h"
@@ -84,18 +85,78 @@ bool named(const CliOptions& o, const ConfigRegister& reg) {
   return false;
 }
 
+bool all_digits(std::string_view s, size_t from = 0) {
+  if (s.size() <= from) return false;
+  for (size_t i = from; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+  }
+  return true;
+}
+
+// A JSON number as written: -?(0|[1-9][0-9]*)(.[0-9]+)?
+bool json_number(std::string_view s) {
+  if (!s.empty() && s[0] == '-') s.remove_prefix(1);
+  const size_t point = s.find('.');
+  const std::string_view whole = s.substr(0, point);
+  if (!all_digits(whole) || (whole.size() > 1 && whole[0] == '0')) return false;
+  return point == std::string_view::npos || all_digits(s, point + 1);
+}
+
+// The bytes of a text config read shows in quotes: \" \\ and \xNN undone.
+std::string unquoted(std::string_view q) {
+  std::string text;
+  for (size_t i = 1; i + 1 < q.size(); ++i) {
+    if (q[i] != '\\' || i + 2 >= q.size()) {
+      text += q[i];
+    } else if (q[i + 1] == 'x' && i + 4 < q.size()) {
+      unsigned byte = 0;
+      std::sscanf(std::string(q.substr(i + 2, 2)).c_str(), "%2x", &byte);
+      text += static_cast<char>(byte);
+      i += 3;
+    } else {
+      text += q[++i];
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
-int run_config_read(ModbusMaster& master, CliContext& c) {
+std::string config_json_value(std::string_view shown) {
+  if (json_number(shown)) return std::string(shown);
+  if (shown.size() > 2 && shown[0] == '0' && (shown[1] == 'x' || shown[1] == 'X')) {
+    if (const auto n = parse_cli_number(shown, 0, UINT32_MAX)) return std::to_string(*n);
+  }
+  if (const size_t space = shown.find(" ("); space != std::string_view::npos && all_digits(shown.substr(0, space)) &&
+                                               shown.back() == ')') {
+    return std::string(shown.substr(0, space));
+  }
+  const bool quoted = shown.size() >= 2 && shown.front() == '"' && shown.back() == '"';
+  return json_string(quoted ? unquoted(shown) : std::string(shown));
+}
+
+int run_config_read(ModbusMaster& master, CliContext& c, bool json) {
   DeviceImage image;
   NoProgress panel;
   const ReadOutcome read = read_configuration(master, image, panel);
   if (read.failed_step) {
     tell_failure(read.result, c);
     tell_step(read.failed_step, "значения не выведены", c);
+    if (json) {
+      JsonLine j;
+      c.out << j.boolean("ok", false).string("step", read.failed_step).failure(read.result).line();
+    }
     return kCliExitFailure;
   }
-  for (const ConfigRegister& reg : config_registers()) c.out << reg.name << '=' << reg.show(image) << '\n';
+  for (const ConfigRegister& reg : config_registers()) {
+    const std::string shown = reg.show(image);
+    if (!json) {
+      c.out << reg.name << '=' << shown << '\n';
+      continue;
+    }
+    JsonLine j;
+    c.out << j.string("name", reg.name).literal("value", config_json_value(shown)).string("text", shown).line();
+  }
   return kCliExitOk;
 }
 

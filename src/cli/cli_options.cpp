@@ -1,9 +1,12 @@
 #include "cli/cli_options.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 #include "device/input_checks.h"
@@ -19,164 +22,171 @@ constexpr uint32_t kRegisterSpace = 0x10000;
 
 std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
-// One argument split at its first "=" when it is an option written "--name=value".
-struct Arg {
-  std::string name;
-  std::optional<std::string> value;
-};
-
-Arg split(const std::string& arg) {
-  const auto eq = arg.find('=');
-  if (arg.rfind("--", 0) != 0 || eq == std::string::npos) return {arg, std::nullopt};
-  return {arg.substr(0, eq), arg.substr(eq + 1)};
-}
-
-// Walks the arguments, handing out option values from "--name=value" or from
-// the next argument.
-class ArgReader {
- public:
-  explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
-  bool done() const { return i_ >= args_.size(); }
-  Arg next() { return split(args_[i_++]); }
-  std::optional<std::string> value(const Arg& a) {
-    if (a.value) return a.value;
-    if (done()) return std::nullopt;
-    return args_[i_++];
-  }
-
- private:
-  const std::vector<std::string>& args_;
-  size_t i_ = 0;
-};
-
 std::string bad_value(std::string_view option, std::string_view value, std::string_view expected) {
   return "неверное значение " + std::string(option) + " " + quoted(value) + ": ожидается " +
          std::string(expected);
-}
-
-// A global option with its value; returns an error text, or "" when taken.
-std::string take_global(const std::string& name, const std::string& v, CliOptions& o) {
-  auto number = [&](uint32_t min, uint32_t max, std::string_view expected,
-                    std::optional<uint16_t>& target) -> std::string {
-    const auto n = parse_cli_number(v, min, max);
-    if (!n) return bad_value(name, v, expected);
-    target = static_cast<uint16_t>(*n);
-    return "";
-  };
-  if (name == "--device") {
-    if (v.empty()) return bad_value(name, v, "путь к устройству");
-    o.device = v;
-  } else if (name == "--port") {
-    return number(kPortNumberMin, kPortNumberMax, "номер порта от 1 до 255", o.port);
-  } else if (name == "--port-map") {
-    auto m = parse_port_mapping(v);
-    if (!m) return bad_value(name, v, "N=ПУТЬ, где N - номер порта от 1 до 255");
-    o.port_maps.emplace_back(m->port, std::move(m->path));
-  } else if (name == "--rate") {
-    const auto baud = parse_cli_number(v, 0, UINT32_MAX);
-    const auto index = baud ? rate_index_for_baud(static_cast<uint32_t>(*baud)) : std::nullopt;
-    if (!index) return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
-    o.rate_index = *index;
-  } else if (name == "--parity") {
-    if (v == "none") o.parity = kParityNone;
-    else if (v == "odd") o.parity = kParityOdd;
-    else if (v == "even") o.parity = kParityEven;
-    else return bad_value(name, v, "none, odd или even");
-  } else if (name == "--address") {
-    return number(0, 255, "адрес от 0 до 255", o.address);
-  } else if (name == "--attempts") {
-    return number(1, 65535, "число попыток от 1 до 65535", o.attempts);
-  } else if (name == "--trace") {
-    if (v.empty()) return bad_value(name, v, "имя файла");
-    o.trace = v;
-  }
-  return "";
-}
-
-bool is_global(const std::string& name) {
-  static constexpr std::string_view kGlobal[] = {"--device", "--port",    "--port-map", "--rate",
-                                                 "--parity", "--address", "--attempts", "--trace"};
-  return std::find(std::begin(kGlobal), std::end(kGlobal), name) != std::end(kGlobal);
 }
 
 std::string unknown(std::string_view word) {
   return (word.rfind("-", 0) == 0 ? "неизвестный параметр " : "лишний аргумент ") + quoted(word);
 }
 
-std::string parse_read(ArgReader& r, CliOptions& o) {
-  bool latched = false, constant = false;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--latched" && !a.value) latched = true;
-    else if (a.name == "--constant" && !a.value) constant = true;
-    else return unknown(a.value ? a.name + "=" + *a.value : a.name);
-  }
-  if (latched && constant) return "--latched и --constant нельзя указывать вместе";
-  o.block = latched ? MeasureBlock::Latched : live_block(constant);
-  return "";
-}
+// The commands, as a set of bits, that an option belongs to.
+enum : uint32_t {
+  kRead = 1u << 0,
+  kLatch = 1u << 1,
+  kPoll = 1u << 2,
+  kRegsRead = 1u << 3,
+  kRegsWrite = 1u << 4,
+  kSearch = 1u << 5,
+  kCalibAdjust = 1u << 6,  // calib zero, calib span
+  kCalibTrims = 1u << 7,
+  kProfileSave = 1u << 8,
+  kProfileWrite = 1u << 9,
+  kConfigRead = 1u << 10,
+  kConfigWrite = 1u << 11,
+  kEveryCommand = (1u << 12) - 1,
+};
+
+enum class Opt : uint8_t {
+  Device, Port, PortMap, Rate, Parity, Address, Attempts, Trace, Help, Version,
+  Latched, Constant, Count, Interval, Rates, Parities, From, To, Timeout, Json,
+  Target, Samples, Write, Set, Yes, TakeLink,
+};
+
+// A number option's range and what the error says it expects; none when expected is null.
+struct NumberRule {
+  uint32_t min = 0, max = 0;
+  const char* expected = nullptr;
+};
 
 constexpr uint32_t kMaxPollIntervalMs = 3'600'000;
 
-std::string parse_poll(ArgReader& r, CliOptions& o) {
-  bool constant = false;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--constant" && !a.value) {
-      constant = true;
-    } else if (a.name == "--count") {
-      const auto v = r.value(a);
-      if (!v) return "параметр --count требует значения";
-      const auto n = parse_cli_number(*v, 1, UINT32_MAX);
-      if (!n) return bad_value("--count", *v, "число циклов от 1");
-      o.cycles = *n;
-    } else if (a.name == "--interval") {
-      const auto v = r.value(a);
-      if (!v) return "параметр --interval требует значения";
-      const auto n = parse_cli_number(*v, 0, kMaxPollIntervalMs);
-      if (!n) return bad_value("--interval", *v, "пауза между циклами 0..3600000 мс");
-      o.interval_ms = *n;
-    } else {
-      return unknown(a.value ? a.name + "=" + *a.value : a.name);
+// Every option: its long name, short letter (0: none), whether it takes a
+// value, the commands that take it (every command: a global option).
+struct OptionSpec {
+  const char* name;
+  char letter;
+  bool takes_value;
+  uint32_t commands;
+  Opt id;
+  NumberRule number = {};
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"device", 'd', true, kEveryCommand, Opt::Device},
+    {"port", 0, true, kEveryCommand, Opt::Port, {kPortNumberMin, kPortNumberMax, "номер порта от 1 до 255"}},
+    {"port-map", 0, true, kEveryCommand, Opt::PortMap},
+    {"rate", 'b', true, kEveryCommand, Opt::Rate},
+    {"parity", 'P', true, kEveryCommand, Opt::Parity},
+    {"address", 'a', true, kEveryCommand, Opt::Address, {0, 255, "адрес от 0 до 255"}},
+    {"attempts", 0, true, kEveryCommand, Opt::Attempts, {1, 65535, "число попыток от 1 до 65535"}},
+    {"trace", 0, true, kEveryCommand, Opt::Trace},
+    {"help", 'h', false, kEveryCommand, Opt::Help},
+    {"version", 0, false, kEveryCommand, Opt::Version},
+    {"latched", 0, false, kRead, Opt::Latched},
+    {"constant", 0, false, kRead | kPoll, Opt::Constant},
+    {"count", 0, true, kPoll, Opt::Count, {1, UINT32_MAX, "число циклов от 1"}},
+    {"interval", 0, true, kPoll, Opt::Interval, {0, kMaxPollIntervalMs, "пауза между циклами 0..3600000 мс"}},
+    {"rates", 0, true, kSearch, Opt::Rates},
+    {"parities", 0, true, kSearch, Opt::Parities},
+    {"from", 0, true, kSearch, Opt::From, {0, kLastListedAddress, "адрес от 0 до 247"}},
+    {"to", 0, true, kSearch, Opt::To, {0, kLastListedAddress, "адрес от 0 до 247"}},
+    {"timeout", 0, true, kSearch, Opt::Timeout, {1, 65535, "время в мс от 1 до 65535"}},
+    {"json", 0, false, kRead | kPoll | kRegsRead | kSearch | kConfigRead, Opt::Json},
+    {"target", 0, true, kCalibAdjust, Opt::Target},
+    {"samples", 0, true, kCalibAdjust, Opt::Samples, {0, 65535, "число выборок от 0 до 65535"}},
+    {"write", 0, false, kCalibAdjust, Opt::Write},
+    {"set", 0, true, kCalibTrims, Opt::Set},
+    {"yes", 0, false, kCalibAdjust | kCalibTrims | kProfileWrite | kConfigWrite, Opt::Yes},
+    {"take-link", 0, false, kProfileWrite, Opt::TakeLink},
+};
+constexpr size_t kOptionCount = std::size(kOptions);
+// getopt_long's code of an option without a short letter: above every character.
+constexpr int kLongOnlyBase = 256;
+
+// The getopt_long tables, made once from kOptions. The optstring starts with
+// "-" (arguments that are not options come back in order as code 1, whatever
+// POSIXLY_CORRECT says, so global options may follow the command) and ":"
+// (a missing value comes back as ':').
+struct GetoptTables {
+  std::array<option, kOptionCount + 1> longs{};
+  std::string shorts = "-:";
+  GetoptTables() {
+    for (size_t i = 0; i < kOptionCount; ++i) {
+      const OptionSpec& s = kOptions[i];
+      const int code = s.letter != 0 ? s.letter : kLongOnlyBase + static_cast<int>(i);
+      longs[i] = {s.name, s.takes_value ? required_argument : no_argument, nullptr, code};
+      if (s.letter != 0) shorts += std::string(1, s.letter) + (s.takes_value ? ":" : "");
     }
   }
-  o.block = live_block(constant);
-  return "";
+};
+
+const GetoptTables& getopt_tables() {
+  static const GetoptTables tables;
+  return tables;
 }
 
-std::string parse_regs(ArgReader& r, CliOptions& o) {
-  if (r.done()) return "после regs ожидается read или write";
-  const std::string verb = r.next().name;
-  if (verb != "read" && verb != "write") return "после regs ожидается read или write, а не " + quoted(verb);
-  const bool read = verb == "read";
-  o.command = read ? CliCommand::RegsRead : CliCommand::RegsWrite;
-  if (r.done()) return "не указан адрес регистра";
-  const std::string address = r.next().name;
-  const auto start = parse_cli_number(address, 0, 0xFFFF);
-  if (!start) return bad_value("адреса", address, "число от 0 до 65535 (0x0000..0xFFFF)");
-  o.start = static_cast<uint16_t>(*start);
-  uint32_t n = 0;
-  if (read) {
-    if (r.done()) return "не указано число регистров";
-    const std::string count = r.next().name;
-    const auto c = parse_cli_number(count, 1, kMaxReadCount);
-    if (!c) return bad_value("числа регистров", count, "от 1 до 124");
-    o.count = static_cast<uint8_t>(*c);
-    if (!r.done()) return unknown(r.next().name);
-    n = *c;
-  } else {
-    while (!r.done()) {
-      const std::string value = r.next().name;
-      const auto v = parse_cli_number(value, 0, 0xFFFF);
-      if (!v) return bad_value("регистра", value, "число от 0 до 65535 (0x0000..0xFFFF)");
-      o.values.push_back(static_cast<uint16_t>(*v));
-    }
-    if (o.values.empty()) return "не указаны значения регистров";
-    if (o.values.size() > kMaxWriteCount) return "за один раз можно записать не более 123 регистров";
-    n = static_cast<uint32_t>(o.values.size());
+const OptionSpec* spec_for_code(int code) {
+  if (code >= kLongOnlyBase && code < kLongOnlyBase + static_cast<int>(kOptionCount)) return &kOptions[code - kLongOnlyBase];
+  for (const OptionSpec& s : kOptions) {
+    if (s.letter != 0 && s.letter == code) return &s;
   }
-  if (*start + n > kRegisterSpace) return "регистры выходят за адрес 0xFFFF";
+  return nullptr;
+}
+
+std::string dashed(const OptionSpec& s) { return "--" + std::string(s.name); }
+
+// What is wrong with a "--name[=value]" getopt_long refused: no such option,
+// more than one it abbreviates, a value where none is taken or none where one is.
+std::string long_option_error(std::string_view arg) {
+  const std::string_view body = arg.substr(2);
+  const size_t eq = body.find('=');
+  const std::string_view name = body.substr(0, eq);
+  std::vector<const OptionSpec*> matches;
+  for (const OptionSpec& s : kOptions) {
+    const std::string_view full = s.name;
+    if (full == name) {
+      matches = {&s};
+      break;
+    }
+    if (!name.empty() && full.substr(0, name.size()) == name) matches.push_back(&s);
+  }
+  if (matches.empty()) return unknown(arg);
+  if (matches.size() > 1) {
+    std::string list;
+    for (const OptionSpec* s : matches) list += (list.empty() ? "" : ", ") + dashed(*s);
+    return "неоднозначный параметр " + quoted(arg.substr(0, 2 + name.size())) + ": " + list;
+  }
+  if (eq != std::string_view::npos && !matches[0]->takes_value) return unknown(arg);
+  return "параметр " + dashed(*matches[0]) + " требует значения";
+}
+
+// Whether getopt_long refused arg as a long option: a code of 0 (no such
+// option, or an ambiguous one), one without a short letter, or a letter whose
+// long name arg abbreviates; otherwise it refused the short letter code.
+bool written_long(std::string_view arg, int code) {
+  if (arg.rfind("--", 0) != 0) return false;
+  if (code == 0 || code >= kLongOnlyBase) return true;
+  const OptionSpec* s = spec_for_code(code);
+  const std::string_view name = arg.substr(2, arg.find('=') == std::string_view::npos ? std::string_view::npos : arg.find('=') - 2);
+  return s != nullptr && !name.empty() && std::string_view(s->name).substr(0, name.size()) == name;
+}
+
+// Checks a number option's value; the error names the option.
+template <class T>
+std::string take_number(const OptionSpec& s, const std::string& v, T& target) {
+  const auto n = parse_cli_number(v, s.number.min, s.number.max);
+  if (!n) return bad_value(dashed(s), v, s.number.expected);
+  target = static_cast<T>(*n);
   return "";
+}
+template <class T>
+std::string take_number(const OptionSpec& s, const std::string& v, std::optional<T>& target) {
+  T n{};
+  std::string error = take_number(s, v, n);
+  if (error.empty()) target = n;
+  return error;
 }
 
 // Each item of a comma-separated list through take; false at the first it refuses.
@@ -191,148 +201,276 @@ bool each_item(const std::string& list, Take take) {
   }
 }
 
-std::string parse_search(ArgReader& r, CliOptions& o) {
-  SearchSelection& s = o.search;
-  s.first = 1;
-  s.last = kLastListedAddress;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--json" && !a.value) {
-      o.json = true;
-      continue;
+// One option with its value (empty for a switch) into the options; returns an
+// error text, or "" when taken.
+std::string take_option(const OptionSpec& s, const std::string& v, CliOptions& o) {
+  const std::string name = dashed(s);
+  SearchSelection& search = o.search;
+  switch (s.id) {
+    case Opt::Device:
+      if (v.empty()) return bad_value(name, v, "путь к устройству");
+      o.device = v;
+      return "";
+    case Opt::Port: return take_number(s, v, o.port);
+    case Opt::PortMap: {
+      auto m = parse_port_mapping(v);
+      if (!m) return bad_value(name, v, "N=ПУТЬ, где N - номер порта от 1 до 255");
+      o.port_maps.emplace_back(m->port, std::move(m->path));
+      return "";
     }
-    static constexpr std::string_view kWithValue[] = {"--rates", "--parities", "--from", "--to", "--timeout"};
-    if (std::find(std::begin(kWithValue), std::end(kWithValue), a.name) == std::end(kWithValue))
-      return unknown(a.value ? a.name + "=" + *a.value : a.name);
-    const auto v = r.value(a);
-    if (!v) return "параметр " + a.name + " требует значения";
-    if (a.name == "--rates") {
-      const bool ok = each_item(*v, [&](const std::string& item) {
+    case Opt::Rate: {
+      const auto baud = parse_cli_number(v, 0, UINT32_MAX);
+      const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
+      if (!index) return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
+      o.rate_index = *index;
+      return "";
+    }
+    case Opt::Parity:
+      if (v == "none") o.parity = kParityNone;
+      else if (v == "odd") o.parity = kParityOdd;
+      else if (v == "even") o.parity = kParityEven;
+      else return bad_value(name, v, "none, odd или even");
+      return "";
+    case Opt::Address: return take_number(s, v, o.address);
+    case Opt::Attempts: return take_number(s, v, o.attempts);
+    case Opt::Trace:
+      if (v.empty()) return bad_value(name, v, "имя файла");
+      o.trace = v;
+      return "";
+    case Opt::Help: o.help = true; return "";
+    case Opt::Version: o.version = true; return "";
+    case Opt::Latched: o.block = MeasureBlock::Latched; return "";
+    case Opt::Constant: o.block = MeasureBlock::Constant; return "";
+    case Opt::Count: return take_number(s, v, o.cycles);
+    case Opt::Interval: return take_number(s, v, o.interval_ms);
+    case Opt::Rates: {
+      const bool ok = each_item(v, [&](const std::string& item) {
         const auto baud = parse_cli_number(item, 0, UINT32_MAX);
         const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
-        if (index) s.rates[*index - kRateIndexMin] = 1;
+        if (index) search.rates[*index - kRateIndexMin] = 1;
         return index.has_value();
       });
-      if (!ok) return bad_value(a.name, *v, "список скоростей через запятую из 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
-    } else if (a.name == "--parities") {
-      const bool ok = each_item(*v, [&](const std::string& item) {
+      if (!ok)
+        return bad_value(name, v, "список скоростей через запятую из 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
+      return "";
+    }
+    case Opt::Parities: {
+      const bool ok = each_item(v, [&](const std::string& item) {
         const size_t code = item == "none" ? 0 : item == "odd" ? 1 : item == "even" ? 2 : kSearchParityCount;
-        if (code < kSearchParityCount) s.parities[code] = 1;
+        if (code < kSearchParityCount) search.parities[code] = 1;
         return code < kSearchParityCount;
       });
-      if (!ok) return bad_value(a.name, *v, "список через запятую из none, odd, even");
-    } else if (a.name == "--timeout") {
-      const auto n = parse_cli_number(*v, 1, 65535);
-      if (!n) return bad_value(a.name, *v, "время в мс от 1 до 65535");
-      o.probe_timeout = static_cast<uint16_t>(*n);
-    } else {
-      const auto n = parse_cli_number(*v, 0, kLastListedAddress);
-      if (!n) return bad_value(a.name, *v, "адрес от 0 до 247");
-      (a.name == "--from" ? s.first : s.last) = static_cast<uint16_t>(*n);
+      if (!ok) return bad_value(name, v, "список через запятую из none, odd, even");
+      return "";
     }
+    case Opt::From: return take_number(s, v, search.first);
+    case Opt::To: return take_number(s, v, search.last);
+    case Opt::Timeout: return take_number(s, v, o.probe_timeout);
+    case Opt::Json: o.json = true; return "";
+    case Opt::Target: o.target = v; return "";
+    case Opt::Samples: return take_number(s, v, o.samples);
+    case Opt::Write: o.write = true; return "";
+    case Opt::Set: o.trims = v; return "";
+    case Opt::Yes: o.yes = true; return "";
+    case Opt::TakeLink: o.take_link = true; return "";
   }
   return "";
 }
 
-std::string parse_calib(ArgReader& r, CliOptions& o) {
-  o.command = CliCommand::Calib;
-  if (r.done()) return "после calib ожидается zero, span или trims";
-  const std::string verb = r.next().name;
-  if (verb == "zero") o.calib = CalibCommand::Zero;
-  else if (verb == "span") o.calib = CalibCommand::Span;
-  else if (verb == "trims") o.calib = CalibCommand::Trims;
-  else return "после calib ожидается zero, span или trims, а не " + quoted(verb);
-  const bool adjust = o.calib != CalibCommand::Trims;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--yes" && !a.value) {
-      o.yes = true;
-    } else if (adjust && a.name == "--write" && !a.value) {
-      o.write = true;
-    } else if ((adjust && (a.name == "--target" || a.name == "--samples")) || (!adjust && a.name == "--set")) {
-      const auto v = r.value(a);
-      if (!v) return "параметр " + a.name + " требует значения";
-      if (a.name == "--target") {
-        o.target = *v;
-      } else if (a.name == "--set") {
-        o.trims = *v;
-      } else {
-        const auto n = parse_cli_number(*v, 0, 65535);
-        if (!n) return bad_value(a.name, *v, "число выборок от 0 до 65535");
-        o.samples = static_cast<uint16_t>(*n);
-      }
-    } else {
-      return unknown(a.value ? a.name + "=" + *a.value : a.name);
-    }
-  }
-  if (adjust && o.target.empty()) return "для calib " + verb + " нужен параметр --target V";
-  if (adjust && !scan_real(o.target)) return bad_value("--target", o.target, "число");
-  return "";
-}
+bool global(const OptionSpec& s) { return s.commands == kEveryCommand; }
 
-std::string parse_profile(ArgReader& r, CliOptions& o) {
-  if (r.done()) return "после profile ожидается save или write";
-  const std::string verb = r.next().name;
-  if (verb != "save" && verb != "write") return "после profile ожидается save или write, а не " + quoted(verb);
-  o.command = verb == "save" ? CliCommand::ProfileSave : CliCommand::ProfileWrite;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--yes" && !a.value && o.command == CliCommand::ProfileWrite) o.yes = true;
-    else if (a.name == "--take-link" && !a.value && o.command == CliCommand::ProfileWrite) o.take_link = true;
-    else if (o.profile_file.empty() && a.name.rfind("-", 0) != 0) o.profile_file = a.name;
-    else return unknown(a.value ? a.name + "=" + *a.value : a.name);
-  }
-  return o.profile_file.empty() ? "не указан файл профиля" : "";
-}
+// An option of a command as it was typed, kept until the command is known.
+struct GivenOption {
+  const OptionSpec* spec;
+  std::string value;
+  std::string typed;  // the argument as written, for an error
+};
 
-std::string parse_config(ArgReader& r, CliOptions& o) {
-  if (r.done()) return "после config ожидается read или write";
-  const std::string verb = r.next().name;
-  if (verb == "read") {
-    o.command = CliCommand::ConfigRead;
-    return r.done() ? "" : unknown(r.next().name);
-  }
-  if (verb != "write") return "после config ожидается read или write, а не " + quoted(verb);
-  o.command = CliCommand::ConfigWrite;
-  while (!r.done()) {
-    const Arg a = r.next();
-    if (a.name == "--yes" && !a.value) {
-      o.yes = true;
+// What getopt_long leaves: the global options taken, the command's options
+// and the other arguments in their order.
+struct Scan {
+  std::vector<GivenOption> command_options;
+  std::vector<std::string> words;
+  std::string error;  // the first error
+};
+
+Scan scan(const std::vector<std::string>& args, CliOptions& o) {
+  Scan r;
+  std::vector<std::string> storage;
+  storage.reserve(args.size() + 1);
+  storage.emplace_back("orn20mb-cli");
+  storage.insert(storage.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : storage) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(storage.size());
+  const GetoptTables& tables = getopt_tables();
+  auto fail = [&r](std::string error) {
+    if (r.error.empty()) r.error = std::move(error);
+  };
+  opterr = 0;
+  optind = 0;  // glibc: start afresh, also inside a cluster of short options
+  for (;;) {
+    optopt = 0;
+    // The argument getopt_long is about to read: a long option, or a cluster
+    // of short ones that it stays on until the last letter.
+    const int at = std::max(optind, 1);
+    const int code = getopt_long(argc, argv.data(), tables.shorts.c_str(), tables.longs.data(), nullptr);
+    if (code == -1) break;
+    if (code == 1) {
+      r.words.emplace_back(optarg);
       continue;
     }
-    const std::string word = a.value ? a.name + "=" + *a.value : a.name;
-    if (word.rfind("-", 0) == 0) return unknown(word);
-    if (std::string error = add_config_assignment(word, o.assignments); !error.empty()) return error;
+    const std::string_view current = at < argc ? argv[at] : "";
+    if (code == '?' || code == ':') {
+      if (written_long(current, optopt)) fail(long_option_error(current));
+      else if (code == ':') fail("параметр -" + std::string(1, static_cast<char>(optopt)) + " требует значения");
+      else if (optopt <= ' ' || optopt >= 0x7F) fail(unknown(current));  // not a letter: the whole argument
+      else fail(unknown("-" + std::string(1, static_cast<char>(optopt))));
+      continue;
+    }
+    const OptionSpec* s = spec_for_code(code);
+    if (s == nullptr) continue;
+    const std::string value = s->takes_value && optarg != nullptr ? optarg : "";
+    if (global(*s)) {
+      if (std::string error = take_option(*s, value, o); !error.empty()) fail(std::move(error));
+    } else {
+      const bool short_form = current.rfind("--", 0) != 0;
+      r.command_options.push_back({s, value, short_form ? "-" + std::string(1, s->letter) : std::string(current)});
+    }
   }
-  if (o.assignments.empty()) return "не указаны значения ИМЯ=ЗНАЧЕНИЕ";
+  for (int i = optind; i < argc; ++i) r.words.emplace_back(argv[i]);  // after "--"
+  optind = 0;
+  return r;
+}
+
+// The command of the first words and its bit; the words it took are removed.
+std::string take_command(std::vector<std::string>& words, CliOptions& o, uint32_t& bit) {
+  if (words.empty()) return "не указана команда";
+  const std::string command = words.front();
+  words.erase(words.begin());
+  struct Verb {
+    const char* command;
+    const char* verb;  // null: the command has none
+    CliCommand id;
+    uint32_t bit;
+  };
+  static constexpr Verb kVerbs[] = {
+      {"read", nullptr, CliCommand::Read, kRead},
+      {"latch", nullptr, CliCommand::Latch, kLatch},
+      {"poll", nullptr, CliCommand::Poll, kPoll},
+      {"search", nullptr, CliCommand::Search, kSearch},
+      {"regs", "read", CliCommand::RegsRead, kRegsRead},
+      {"regs", "write", CliCommand::RegsWrite, kRegsWrite},
+      {"calib", "zero", CliCommand::Calib, kCalibAdjust},
+      {"calib", "span", CliCommand::Calib, kCalibAdjust},
+      {"calib", "trims", CliCommand::Calib, kCalibTrims},
+      {"profile", "save", CliCommand::ProfileSave, kProfileSave},
+      {"profile", "write", CliCommand::ProfileWrite, kProfileWrite},
+      {"config", "read", CliCommand::ConfigRead, kConfigRead},
+      {"config", "write", CliCommand::ConfigWrite, kConfigWrite},
+  };
+  static constexpr std::pair<const char*, const char*> kExpected[] = {
+      {"regs", "read или write"}, {"calib", "zero, span или trims"},
+      {"profile", "save или write"}, {"config", "read или write"}};
+  for (const auto& [name, expected] : kExpected) {
+    if (command != name) continue;
+    if (command == "calib") o.command = CliCommand::Calib;
+    const std::string head = "после " + command + " ожидается " + expected;
+    if (words.empty()) return head;
+    const std::string verb = words.front();
+    for (const Verb& v : kVerbs) {
+      if (command == v.command && verb == v.verb) {
+        words.erase(words.begin());
+        o.command = v.id;
+        bit = v.bit;
+        if (verb == "zero") o.calib = CalibCommand::Zero;
+        if (verb == "span") o.calib = CalibCommand::Span;
+        if (verb == "trims") o.calib = CalibCommand::Trims;
+        return "";
+      }
+    }
+    return head + ", а не " + quoted(verb);
+  }
+  for (const Verb& v : kVerbs) {
+    if (v.verb == nullptr && command == v.command) {
+      o.command = v.id;
+      bit = v.bit;
+      return "";
+    }
+  }
+  return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
+}
+
+std::string regs_operands(const std::vector<std::string>& words, CliOptions& o) {
+  const bool read = o.command == CliCommand::RegsRead;
+  if (words.empty()) return "не указан адрес регистра";
+  const auto start = parse_cli_number(words[0], 0, 0xFFFF);
+  if (!start) return bad_value("адреса", words[0], "число от 0 до 65535 (0x0000..0xFFFF)");
+  o.start = static_cast<uint16_t>(*start);
+  uint32_t n = 0;
+  if (read) {
+    if (words.size() < 2) return "не указано число регистров";
+    const auto c = parse_cli_number(words[1], 1, kMaxReadCount);
+    if (!c) return bad_value("числа регистров", words[1], "от 1 до 124");
+    o.count = static_cast<uint8_t>(*c);
+    if (words.size() > 2) return unknown(words[2]);
+    n = *c;
+  } else {
+    for (size_t i = 1; i < words.size(); ++i) {
+      const auto v = parse_cli_number(words[i], 0, 0xFFFF);
+      if (!v) return bad_value("регистра", words[i], "число от 0 до 65535 (0x0000..0xFFFF)");
+      o.values.push_back(static_cast<uint16_t>(*v));
+    }
+    if (o.values.empty()) return "не указаны значения регистров";
+    if (o.values.size() > kMaxWriteCount) return "за один раз можно записать не более 123 регистров";
+    n = static_cast<uint32_t>(o.values.size());
+  }
+  if (*start + n > kRegisterSpace) return "регистры выходят за адрес 0xFFFF";
   return "";
 }
 
-std::string parse_command(const std::vector<std::string>& words, CliOptions& o) {
-  if (words.empty()) return "не указана команда";
-  ArgReader r(words);
-  const std::string command = r.next().name;
-  if (command == "read") {
-    o.command = CliCommand::Read;
-    return parse_read(r, o);
+// The command's own options, then the words after the command.
+std::string parse_command(Scan& s, CliOptions& o) {
+  uint32_t bit = 0;
+  if (std::string error = take_command(s.words, o, bit); !error.empty()) return error;
+  if (o.command == CliCommand::Search) {
+    o.search.first = 1;
+    o.search.last = kLastListedAddress;
   }
-  if (command == "latch") {
-    o.command = CliCommand::Latch;
-    return r.done() ? "" : unknown(r.next().name);
+  bool latched = false, constant = false;
+  for (const GivenOption& g : s.command_options) {
+    if ((g.spec->commands & bit) == 0) return unknown(g.typed);
+    if (std::string error = take_option(*g.spec, g.value, o); !error.empty()) return error;
+    latched |= g.spec->id == Opt::Latched;
+    constant |= g.spec->id == Opt::Constant;
   }
-  if (command == "poll") {
-    o.command = CliCommand::Poll;
-    return parse_poll(r, o);
+  if (latched && constant) return "--latched и --constant нельзя указывать вместе";
+  const std::vector<std::string>& w = s.words;
+  switch (o.command) {
+    case CliCommand::RegsRead:
+    case CliCommand::RegsWrite: return regs_operands(w, o);
+    case CliCommand::ProfileSave:
+    case CliCommand::ProfileWrite:
+      if (w.empty()) return "не указан файл профиля";
+      if (w.size() > 1) return unknown(w[1]);
+      o.profile_file = w[0];
+      return "";
+    case CliCommand::ConfigWrite:
+      for (const std::string& word : w) {
+        if (std::string error = add_config_assignment(word, o.assignments); !error.empty()) return error;
+      }
+      if (o.assignments.empty()) return "не указаны значения ИМЯ=ЗНАЧЕНИЕ";
+      return "";
+    default: break;
   }
-  if (command == "regs") return parse_regs(r, o);
-  if (command == "search") {
-    o.command = CliCommand::Search;
-    return parse_search(r, o);
+  if (!w.empty()) return unknown(w[0]);
+  if (o.command == CliCommand::Calib && o.calib != CalibCommand::Trims) {
+    const std::string verb = o.calib == CalibCommand::Zero ? "zero" : "span";
+    if (o.target.empty()) return "для calib " + verb + " нужен параметр --target V";
+    if (!scan_real(o.target)) return bad_value("--target", o.target, "число");
   }
-  if (command == "calib") return parse_calib(r, o);
-  if (command == "profile") return parse_profile(r, o);
-  if (command == "config") return parse_config(r, o);
-  return command.rfind("-", 0) == 0 ? unknown(command) : "неизвестная команда " + quoted(command);
+  return "";
 }
 
 }  // namespace
@@ -354,44 +492,41 @@ std::optional<uint32_t> parse_cli_number(std::string_view text, uint32_t min, ui
 CliParse parse_cli_options(const std::vector<std::string>& args) {
   CliParse p;
   CliOptions& o = p.options;
-  if (std::find_if(args.begin(), args.end(), [](const std::string& a) {
-        return a == "--help" || a == "-h";
-      }) != args.end()) {
-    o.help = true;
+  Scan s = scan(args, o);
+  // --help and --version are answered whatever else the line holds.
+  if (o.help || o.version) {
+    const bool help = o.help, version = o.version;
+    o = CliOptions{};
+    o.help = help;
+    o.version = version && !help;
     return p;
   }
-  std::vector<std::string> words;  // the command with its own arguments
-  ArgReader r(args);
-  while (!r.done() && p.error.empty()) {
-    const Arg a = r.next();
-    if (!is_global(a.name)) {
-      words.push_back(a.value ? a.name + "=" + *a.value : a.name);
-      continue;
-    }
-    const auto v = r.value(a);
-    p.error = v ? take_global(a.name, *v, o) : "параметр " + a.name + " требует значения";
-  }
+  p.error = std::move(s.error);
   if (p.error.empty() && o.device && o.port) p.error = "--device и --port нельзя указывать вместе";
-  if (p.error.empty()) p.error = parse_command(words, o);
+  if (p.error.empty()) p.error = parse_command(s, o);
   return p;
 }
 
+std::string cli_version() { return "orn20mb-cli " ORN20MB_VERSION; }
+
 std::string cli_usage() {
   return R"(Использование:
-  orn20mb-cli [--device ПУТЬ | --port N] [--port-map N=ПУТЬ]... [--rate БОД]
-              [--parity none|odd|even] [--address A] [--attempts N] [--trace ФАЙЛ] КОМАНДА
+  orn20mb-cli [-d ПУТЬ | --port N] [--port-map N=ПУТЬ]... [-b БОД]
+              [-P none|odd|even] [-a A] [--attempts N] [--trace ФАЙЛ] КОМАНДА
+  orn20mb-cli -h | --help | --version
 
 Команды:
-  read [--latched | --constant]     однократное чтение блока измерения (0x0100);
+  read [--latched | --constant] [--json]
+                                    однократное чтение блока измерения (0x0100);
                                     --latched: защелкнутое значение (0x0300),
                                     --constant: блок константы (0x0800)
   latch                             защелкнуть значения (запись 1 в регистр 0x0417)
-  poll [--count N] [--interval МС] [--constant]
+  poll [--count N] [--interval МС] [--constant] [--json]
                                     циклический опрос: N циклов, без --count -
                                     до сигнала остановки (Ctrl+C), с паузой
                                     МС после каждого цикла (по умолчанию 1000,
                                     0 - циклы подряд)
-  regs read АДРЕС ЧИСЛО             чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
+  regs read [--json] АДРЕС ЧИСЛО    чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
   regs write АДРЕС ЗНАЧЕНИЕ...      запись регистров (функция 0x10), от 1 до 123 значений
   search [--rates БОД,...] [--parities none,odd,even] [--from A] [--to B]
          [--attempts N] [--timeout МС] [--json]
@@ -440,7 +575,7 @@ std::string cli_usage() {
                                     профиля (NET_NUM, NET_SPD, NET_PAR)
   --yes                             на все вопросы отвечать "да"; без него
                                     вопросы задаются на терминале
-  config read                       параметры обмена и настройки датчика: каждый
+  config read [--json]              параметры обмена и настройки датчика: каждый
                                     регистр строкой ИМЯ=ЗНАЧЕНИЕ (имя по карте
                                     регистров)
   config write [--yes] ИМЯ=ЗНАЧЕНИЕ...
@@ -454,20 +589,30 @@ std::string cli_usage() {
 
 Параметры связи (без них берутся из dev.dat и to.dat текущей папки, если они
 есть, иначе значения по умолчанию; файлы настроек только читаются):
-  --device ПУТЬ        устройство последовательного порта, например /dev/ttyUSB0,
+  -d, --device ПУТЬ    устройство последовательного порта, например /dev/ttyUSB0,
                        или шлюз Ethernet-RS-485 tcp:УЗЕЛ:ПОРТ (кадры RTU по TCP;
                        скорость и четность задаются в самом шлюзе)
   --port N             номер порта 1..255 (1..32 /dev/ttyS*, 33..64 /dev/ttyUSB*,
                        65..96 /dev/ttyACM*, а также раздел [PORTS] в dev.dat)
   --port-map N=ПУТЬ    сопоставить номеру порта устройство или tcp:УЗЕЛ:ПОРТ
                        (можно повторять)
-  --rate БОД           1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200
-  --parity ЧЕТНОСТЬ    none, odd или even
-  --address A          сетевой адрес 0..255 (0: принимать ответ любого адреса,
+  -b, --rate БОД       1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200
+  -P, --parity ЧЕТНОСТЬ
+                       none, odd или even
+  -a, --address A      сетевой адрес 0..255 (0: принимать ответ любого адреса,
                        255: не проверять ответ; тогда чтение не дает значений)
   --attempts N         число попыток обмена 1..65535
   --trace ФАЙЛ         записывать протокол обмена в ФАЙЛ
-  --help               эта справка
+  -h, --help           эта справка
+  --version            версия программы
+
+Параметры разбираются как в программах GNU: параметры связи можно указывать
+  до и после команды; значение пишется следующим аргументом или через "="
+  (--address 3, --address=3), у коротких - и слитно (-a3, -hd ПУТЬ); длинное
+  имя можно сократить, пока сокращение однозначно (--addr 3, --cou 10); "--"
+  завершает параметры (regs write 0x0100 -- ЗНАЧЕНИЕ, profile save -- -a.prf).
+  При ошибке печатается одна строка с причиной и "Подробнее: orn20mb-cli
+  --help", код завершения 2.
 
 Числа: десятичные или шестнадцатеричные с префиксом 0x; значения 0..65535.
 
@@ -485,6 +630,22 @@ std::string cli_usage() {
   config write пишет шаги, вопросы и сообщения в поток ошибок, а в вывод -
   прочитанные после записи значения названных регистров.
 
+С --json read, poll, regs read и config read печатают вместо этих строк по
+  объекту JSON на строку (UTF-8, числа числами): read и poll - на каждое
+  чтение {"ok":true,"time":"ГГГГ-ММ-ДДTЧЧ:ММ:СС","pressure":...,
+  "error_bits":...,"temperature":...,"status_bits":...,"button_bits":...,
+  "faults":[],"fault_bits":0,"exception":0}, poll в конце {"cycles":N,
+  "meas_errors":N,"exch_errors":N,"retries":N}; regs read - на каждый
+  регистр {"address":256,"value":4096}; config read - на каждый регистр
+  {"name":"ADR","value":1,"text":"1"} (text - как в config read, value -
+  число, слово или текст). Неудачный обмен дает в вывод строку
+  {"ok":false,...,"faults":[...],"fault_bits":N,"exception":N,"error":"..."}
+  (сообщение в поток ошибок выводится как обычно): faults - набор ошибок
+  обмена (line, length, address, function, exception, crc, no_answer,
+  stopped, line_busy, retried), fault_bits - он же числом, exception - код
+  исключения Modbus (0 - нет), error - сообщение; у read и poll в ней есть
+  time, у regs read - address и count, у config read - step (шаг чтения).
+
 Значения config (запись принимает вывод config read):
   RATE в бодах; PARITY none, odd или even; UNIT и fltype кодом, названием или
   как в выводе (2, кПа или 2 (кПа) в кавычках); проценты числом (1.5, 1.5%);
@@ -495,9 +656,9 @@ std::string cli_usage() {
   USERTEXT DIGITS.
 
 Код завершения (сообщение об ошибке выводится в поток ошибок):
-  у всех команд: 0 успех; 2 ошибка в командной строке; 3 ошибка обмена или
-    порт не открывается; 128 + N после сигнала остановки N (SIGINT, SIGTERM,
-    SIGHUP)
+  у всех команд: 0 успех (также --help и --version); 2 ошибка в командной
+    строке; 3 ошибка обмена или порт не открывается; 128 + N после сигнала
+    остановки N (SIGINT, SIGTERM, SIGHUP)
   read, latch, regs read, regs write, config read, profile save: только эти;
     для profile save 3 также файл профиля не читается или не записывается
   poll: 3, если не удался хотя бы один цикл

@@ -32,6 +32,7 @@ enum class CalibCommand { Zero, Span, Trims };
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
 struct CliOptions {
   bool help = false;
+  bool version = false;                                     // --version (not with --help)
   std::optional<std::string> device;                        // --device PATH
   std::optional<uint16_t> port;                             // --port N, 1..255
   std::vector<std::pair<uint16_t, std::string>> port_maps;  // --port-map N=PATH, in order
@@ -50,7 +51,7 @@ struct CliOptions {
   std::vector<uint16_t> values;                    // regs write
   SearchSelection search;                          // search: --rates, --parities, --from, --to
   std::optional<uint16_t> probe_timeout;           // search --timeout MS
-  bool json = false;                               // search --json
+  bool json = false;                               // --json: read, poll, regs read, config read, search
   CalibCommand calib = CalibCommand::Zero;         // calib zero|span|trims
   std::string target;                              // calib zero|span --target V, as typed
   std::optional<uint16_t> samples;                 // calib zero|span --samples N
@@ -69,12 +70,19 @@ struct CliParse {
   std::string error;  // non-empty: a usage error, in the user's language
 };
 
-// Parses the arguments after the program name. Global options may stand
-// before or after the command; "--name value" and "--name=value" are both taken.
+// Parses the arguments after the program name with getopt_long, as GNU tools
+// do: global options may stand before or after the command, "--name value"
+// and "--name=value" are both taken, as are unambiguous abbreviations of long
+// names and the short letters -d -a -b -P -h (clustered, a value attached or
+// next); "--" ends the options. Every argument is read; --help or --version
+// anywhere wins over an error. An error is one line.
 CliParse parse_cli_options(const std::vector<std::string>& args);
 
 // A number in decimal or, after "0x" or "0X", in hexadecimal, within [min, max].
 std::optional<uint32_t> parse_cli_number(std::string_view text, uint32_t min, uint32_t max);
+
+// "orn20mb-cli VERSION", the project's version.
+std::string cli_version();
 
 // The text of --help.
 std::string cli_usage();

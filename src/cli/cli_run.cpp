@@ -8,6 +8,7 @@
 #include "cli/cli_profile.h"
 #include "cli/cli_search.h"
 #include "cli/cli_settings.h"
+#include "cli/json_line.h"
 #include "cli/terminal_dialog.h"
 #include "device/register_map.h"
 #include "link/failure_report.h"
@@ -72,10 +73,26 @@ std::string write_label(uint16_t start) {
   return text;
 }
 
+// The --json line of one read of the measurement block: its values, or its failure.
+void measurement_json_line(const ExchangeResult& r, const MeasuredValue& record, CliContext& c) {
+  JsonLine j;
+  j.boolean("ok", r.ok()).time("time", c.clock.now());
+  if (r.ok()) {
+    measurement_json(j, record);
+    j.faults(r.faults, r.exception);
+  } else {
+    j.failure(r);
+  }
+  c.out << j.line();
+}
+
 int read_once(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   MeasuredValue record;
-  if (!report(read_measurement(master, o.block, record), c)) return kCliExitFailure;
-  c.out << measure_log_line(record, c.clock.now()).view();
+  const ExchangeResult r = read_measurement(master, o.block, record);
+  const bool ok = report(r, c);
+  if (o.json) measurement_json_line(r, record, c);
+  if (!ok) return kCliExitFailure;
+  if (!o.json) c.out << measure_log_line(record, c.clock.now()).view();
   return kCliExitOk;
 }
 
@@ -90,18 +107,42 @@ int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   for (uint32_t i = 0; more(i); ++i) {
     const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
     failed |= !report(r, c);
-    c.out << measure_log_line(record, c.clock.now()).view() << std::flush;
+    if (o.json) measurement_json_line(r, record, c);
+    else c.out << measure_log_line(record, c.clock.now()).view();
+    c.out << std::flush;
     if (more(i + 1) && o.interval_ms > 0) c.pump.wait(o.interval_ms);
   }
-  c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
-        << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";
+  if (o.json) {
+    JsonLine j;
+    j.number("cycles", uint64_t{counters.cycles})
+        .number("meas_errors", uint64_t{counters.measurement_errors})
+        .number("exch_errors", uint64_t{counters.exchange_errors})
+        .number("retries", uint64_t{counters.retries});
+    c.out << j.line();
+  } else {
+    c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
+          << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";
+  }
   return failed ? kCliExitFailure : kCliExitOk;
 }
 
 int regs_read(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   std::vector<uint16_t> values(o.count);
-  if (!report(master.read(o.start, o.count, values.data()), c)) return kCliExitFailure;
+  const ExchangeResult r = master.read(o.start, o.count, values.data());
+  if (!report(r, c)) {
+    if (o.json) {
+      JsonLine j;
+      j.boolean("ok", false).number("address", uint64_t{o.start}).number("count", uint64_t{o.count}).failure(r);
+      c.out << j.line();
+    }
+    return kCliExitFailure;
+  }
   for (size_t k = 0; k < values.size(); ++k) {
+    if (o.json) {
+      JsonLine j;
+      c.out << j.number("address", uint64_t{o.start + k}).number("value", uint64_t{values[k]}).line();
+      continue;
+    }
     char line[32];
     std::snprintf(line, sizeof line, "0x%04X 0x%04X %u\n", static_cast<unsigned>(o.start + k),
                   static_cast<unsigned>(values[k]), static_cast<unsigned>(values[k]));
@@ -179,7 +220,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Calib: status = run_calib(o, master, c); break;
     case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
     case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, reopen); break;
-    case CliCommand::ConfigRead: status = run_config_read(master, c); break;
+    case CliCommand::ConfigRead: status = run_config_read(master, c, o.json); break;
     case CliCommand::ConfigWrite: status = run_config_write(o, master, link.params, reopen, c); break;
     case CliCommand::Search:
     case CliCommand::None: break;

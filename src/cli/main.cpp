@@ -47,8 +47,13 @@ int main(int argc, char** argv) {
   std::setlocale(LC_MESSAGES, "");
   const CliParse parsed = parse_cli_options(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
-    std::cerr << "orn20mb-cli: " << parsed.error << "\n\n" << cli_usage();
+    // One line naming the problem and where to read more, as GNU tools do.
+    std::cerr << "orn20mb-cli: " << parsed.error << "\nПодробнее: orn20mb-cli --help\n";
     return kCliExitUsage;
+  }
+  if (parsed.options.version) {
+    std::cout << cli_version() << "\n";
+    return kCliExitOk;
   }
   if (parsed.options.help) {
     std::cout << cli_usage();

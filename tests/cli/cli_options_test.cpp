@@ -124,10 +124,80 @@ TEST(CliOptions, AcceptedCommandLines) {
       {"profile write b.prf", [](const CliOptions& o) { EXPECT_FALSE(o.yes); }},
       {"--help", [](const CliOptions& o) { EXPECT_TRUE(o.help); }},
       {"regs frobnicate -h", [](const CliOptions& o) { EXPECT_TRUE(o.help); }},
+      {"--verbose --he", [](const CliOptions& o) { EXPECT_TRUE(o.help); }},  // help wins over an error
+      {"--version", [](const CliOptions& o) { EXPECT_TRUE(o.version && !o.help); }},
+      {"read --vers", [](const CliOptions& o) { EXPECT_TRUE(o.version); }},
+      {"--version -h", [](const CliOptions& o) { EXPECT_TRUE(o.help && !o.version); }},
+      // Short options: separate, attached or clustered values, as getopt takes them.
+      {"-d /dev/pts/7 -a 3 -b 9600 -P odd read",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.device, "/dev/pts/7");
+         EXPECT_EQ(o.address, 3);
+         EXPECT_EQ(o.rate_index, 6);
+         EXPECT_EQ(o.parity, 1);
+       }},
+      {"read -d/dev/pts/7 -a0x10 -b115200 -Peven",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.device, "/dev/pts/7");
+         EXPECT_EQ(o.address, 16);
+         EXPECT_EQ(o.rate_index, 10);
+         EXPECT_EQ(o.parity, 2);
+       }},
+      {"-Peven -ad 7 read",  // -a takes "d" as its value: refused below; here -d takes the rest
+       nullptr},
+      {"-Pnone -da read", [](const CliOptions& o) { EXPECT_EQ(o.device, "a"); EXPECT_EQ(o.parity, 0); }},
+      // Unambiguous abbreviations of long names, with either form of value.
+      {"--dev /dev/pts/2 --addr=4 --att 2 --tr t.txt --parity even --port-m 9=/dev/x read --lat",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.device, "/dev/pts/2");
+         EXPECT_EQ(o.address, 4);
+         EXPECT_EQ(o.attempts, 2);
+         EXPECT_EQ(o.trace, "t.txt");
+         EXPECT_EQ(o.parity, 2);
+         EXPECT_EQ(o.port_maps.size(), 1u);
+         EXPECT_EQ(o.block, MeasureBlock::Latched);
+       }},
+      {"poll --cou=5 --inte 0 --cons --js",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.cycles, 5u);
+         EXPECT_EQ(o.interval_ms, 0u);
+         EXPECT_EQ(o.block, MeasureBlock::Constant);
+         EXPECT_TRUE(o.json);
+       }},
+      {"--port 3 read", [](const CliOptions& o) { EXPECT_EQ(o.port, 3); }},  // exact, though --port-map too
+      {"search --fr 2 --to 9 --ti 40 --rates 9600 --pariti even --json",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.search.first, 2);
+         EXPECT_EQ(o.search.last, 9);
+         EXPECT_EQ(o.probe_timeout, 40);
+         EXPECT_TRUE(o.json);
+       }},
+      {"calib zero --targ=-1.5 --sam 4 --wr --y",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.target, "-1.5");
+         EXPECT_EQ(o.samples, 4);
+         EXPECT_TRUE(o.write && o.yes);
+       }},
+      {"calib trims --set -0.5,0,1", [](const CliOptions& o) { EXPECT_EQ(o.trims, "-0.5,0,1"); }},
+      {"profile write --take --yes p.prf", [](const CliOptions& o) { EXPECT_TRUE(o.take_link && o.yes); }},
+      // "--" ends the options: what follows is taken as words.
+      {"regs write 0x0100 -a 2 -- 1 2",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.address, 2);
+         EXPECT_EQ(o.values, (std::vector<uint16_t>{1, 2}));
+       }},
+      {"profile save -- --help", [](const CliOptions& o) { EXPECT_EQ(o.profile_file, "--help"); }},
+      {"-- read", [](const CliOptions& o) { EXPECT_EQ(o.command, CliCommand::Read); }},
+      // --json on each command that prints readings.
+      {"read --json", [](const CliOptions& o) { EXPECT_TRUE(o.json); }},
+      {"regs read --json 1 2", [](const CliOptions& o) { EXPECT_TRUE(o.json); }},
+      {"config read --json", [](const CliOptions& o) { EXPECT_TRUE(o.json); }},
+      {"config write --yes USERTEXT=-x", [](const CliOptions& o) { EXPECT_EQ(o.assignments.size(), 1u); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     const CliParse p = parse_cli_options(words(c.line));
+    if (c.check == nullptr) continue;
     EXPECT_EQ(p.error, "");
     c.check(p.options);
   }
@@ -172,19 +242,54 @@ TEST(CliOptions, RefusedCommandLines) {
       {"regs read 0xFFFF 2", "0xFFFF"},
       {"regs write 0x0100", "не указаны значения"},
       {"regs write 0x0100 65536", "регистра \"65536\""},
-      {"regs write 0x0100 -1", "регистра \"-1\""},
+      {"regs write 0x0100 -1", "неизвестный параметр \"-1\""},  // an option to getopt
+      {"regs write 0x0100 -- -1", "регистра \"-1\""},
       {"regs write 0xFFFF 1 2", "0xFFFF"},
       {"profile", "save или write"},
       {"profile load a.prf", "save или write, а не \"load\""},
       {"profile save", "не указан файл профиля"},
       {"profile save --yes a.prf", "неизвестный параметр \"--yes\""},
       {"profile write a.prf b.prf", "лишний аргумент \"b.prf\""},
+      {"-Peven -ad 7 read", "--address \"d\""},
+      // Abbreviations that fit more than one name, each name listed.
+      {"--p 3 read", "неоднозначный параметр \"--p\": --port, --port-map, --parity, --parities"},
+      {"--par=odd read", "неоднозначный параметр \"--par\": --parity, --parities"},
+      {"poll --co 3", "неоднозначный параметр \"--co\": --constant, --count"},
+      {"search --t 5", "неоднозначный параметр \"--t\": --trace, --to, --timeout, --target, --take-link"},
+      // Known options where the command does not take them, also abbreviated.
+      {"poll --latched", "неизвестный параметр \"--latched\""},
+      {"read --cou 3", "неизвестный параметр \"--cou\""},
+      {"latch --json", "неизвестный параметр \"--json\""},
+      {"regs write 1 2 --json", "неизвестный параметр \"--json\""},
+      {"config write --json ADR=1", "неизвестный параметр \"--json\""},
+      {"calib trims --target 1", "неизвестный параметр \"--target\""},
+      {"calib zero --set 1,2,3 --target 1", "неизвестный параметр \"--set\""},
+      {"profile save --take-link a.prf", "неизвестный параметр \"--take-link\""},
+      // Values missing or given to a switch; short letters.
+      {"read --latched=1", "неизвестный параметр \"--latched=1\""},
+      {"--help=1", "неизвестный параметр \"--help=1\""},
+      {"read --addr", "параметр --address требует значения"},
+      {"read -a", "параметр -a требует значения"},
+      {"read -x", "неизвестный параметр \"-x\""},
+      {"read -Pnone -x", "неизвестный параметр \"-x\""},
+      {"-a 300 read", "--address \"300\""},
+      {"-b 14400 read", "--rate \"14400\""},
+      {"-P mark read", "--parity \"mark\""},
+      {"poll --interval=x", "неверное значение --interval \"x\": ожидается пауза между циклами 0..3600000 мс"},
+      {"poll --cou=0", "неверное значение --count \"0\": ожидается число циклов от 1"},
+      {"search --ti 0", "неверное значение --timeout \"0\": ожидается время в мс от 1 до 65535"},
+      {"calib zero --target 1 --samples 65536", "неверное значение --samples \"65536\""},
+      {"read -- --latched", "неизвестный параметр \"--latched\""},  // a word after "--"
+      {"profile save", "не указан файл профиля"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     const CliParse p = parse_cli_options(words(c.line));
     EXPECT_NE(p.error.find(c.error_part), std::string::npos) << p.error;
+    EXPECT_FALSE(p.error.empty());
+    EXPECT_EQ(p.error.find('\n'), std::string::npos) << "an error is one line";
   }
+  EXPECT_EQ(parse_cli_options({"-d", "", "read"}).error, "неверное значение --device \"\": ожидается путь к устройству");
   // 124 values are one too many for a write; 123 are accepted.
   std::vector<std::string> args = {"regs", "write", "0"};
   args.resize(3 + 123, "1");
@@ -197,9 +302,25 @@ TEST(CliOptions, UsageDocumentsEveryCommandAndOption) {
   const std::string usage = cli_usage();
   for (const char* word : {"read", "--latched", "--constant", "latch", "poll", "--count", "regs read",
                            "regs write", "--device", "--port ", "--port-map", "--rate", "--parity",
-                           "--address", "--attempts", "--trace", "--help", "profile save", "profile write [--yes]"}) {
+                           "--address", "--attempts", "--trace", "--help", "profile save", "profile write [--yes]",
+                           "-d, --device", "-a, --address", "-b, --rate", "-P, --parity", "-h, --help", "--version",
+                           "--json", "Подробнее: orn20mb-cli"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }
+}
+
+TEST(CliOptions, VersionIsTheProjects) {
+  EXPECT_EQ(cli_version().rfind("orn20mb-cli ", 0), 0u);
+  EXPECT_GT(cli_version().size(), std::string("orn20mb-cli ").size());
+}
+
+// The parser keeps no state from one command line to the next, even one left
+// inside a cluster of short options.
+TEST(CliOptions, EachParseStartsAfresh) {
+  EXPECT_NE(parse_cli_options({"-ax"}).error, "");
+  const CliParse p = parse_cli_options({"-a5", "read"});
+  EXPECT_EQ(p.error, "");
+  EXPECT_EQ(p.options.address, 5);
 }
 
 }  // namespace

@@ -36,9 +36,11 @@ struct PollRun {
   int lines;
 };
 
-PollRun poll(const test::TempFolder& folder, const char* cycles) {
-  const CliParse parsed = parse_cli_options(
-      {"--device", "/dev/null", "--attempts", "1", "--trace", folder.file("COM.txt"), "poll", "--count", cycles});
+PollRun poll(const test::TempFolder& folder, const char* cycles, bool json = false) {
+  std::vector<std::string> args = {"--device", "/dev/null", "--attempts", "1", "--trace", folder.file("COM.txt"),
+                                   "poll", "--count", cycles};
+  if (json) args.push_back("--json");
+  const CliParse parsed = parse_cli_options(args);
   EXPECT_EQ(parsed.error, "");
   test::CannedPort port;
   test::VirtualPump pump;
@@ -59,6 +61,17 @@ TEST(CliPollAllocation, MoreCyclesAllocateNoMore) {
   const PollRun few = poll(folder, "6");
   const PollRun many = poll(folder, "66");
   EXPECT_EQ(many.lines - few.lines, 60);  // a line per cycle
+  EXPECT_EQ(many.allocations, few.allocations);
+}
+
+// The same with --json: each line is formatted in a buffer of its own.
+TEST(CliPollAllocation, MoreJsonCyclesAllocateNoMore) {
+  if (!test::kAllocationsCounted) GTEST_SKIP() << "the sanitizer owns malloc";
+  const test::TempFolder folder;
+  poll(folder, "3", true);
+  const PollRun few = poll(folder, "6", true);
+  const PollRun many = poll(folder, "66", true);
+  EXPECT_EQ(many.lines - few.lines, 60);
   EXPECT_EQ(many.allocations, few.allocations);
 }
 

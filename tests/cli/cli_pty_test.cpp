@@ -233,13 +233,31 @@ TEST_F(CliProgram, APortThatCannotBeOpenedIsNamedWithTheReason) {
 
 TEST_F(CliProgram, UsageErrorsAndHelp) {
   device = "/dev/null";
-  auto r = cli({"regs", "read", "0x0100", "125"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("Использование:"), std::string::npos);
-  EXPECT_EQ(r.out, "");
-  r = cli({"--help"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("Использование:"), std::string::npos);
+  // A usage error: one line naming the problem and the hint, not the help.
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"regs", "read", "0x0100", "125"}, "неверное значение числа регистров \"125\": ожидается от 1 до 124"},
+      {{"--p", "3", "read"}, "неоднозначный параметр \"--p\": --port, --port-map, --parity, --parities"},
+      {{"read", "-x"}, "неизвестный параметр \"-x\""},
+      {{"read", "--addr"}, "параметр --address требует значения"},
+  };
+  for (const auto& [args, error] : refused) {
+    const auto r = cli(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "orn20mb-cli: " + error + "\nПодробнее: orn20mb-cli --help\n");
+    EXPECT_EQ(r.out, "");
+  }
+  for (const char* help : {"--help", "-h", "--he", "-hPnone"}) {
+    const auto r = cli({help});
+    EXPECT_EQ(r.status, 0) << help;
+    EXPECT_EQ(r.out.find("Использование:"), 0u) << help;
+    EXPECT_EQ(r.err, "");
+  }
+  for (const char* version : {"--version", "--vers"}) {
+    const auto r = cli({"read", version});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "orn20mb-cli " ORN20MB_VERSION "\n");
+    EXPECT_EQ(r.err, "");
+  }
 }
 
 }  // namespace
