@@ -20,7 +20,11 @@ message("${debs}\n${listing}")
 set(missing)
 foreach(path usr/bin/orn20mb usr/bin/orn20mb-cli usr/bin/orn20mb-sim
              usr/share/applications/orn20mb.desktop usr/share/icons/hicolor/scalable/apps/orn20mb.svg
-             usr/share/man/man1/orn20mb.1 usr/share/man/man1/orn20mb-cli.1 usr/share/man/man1/orn20mb-sim.1)
+             usr/share/man/man1/orn20mb.1.gz usr/share/man/man1/orn20mb-cli.1.gz usr/share/man/man1/orn20mb-sim.1.gz
+             usr/share/doc/orn20mb/copyright usr/share/doc/orn20mb/changelog.Debian.gz
+             usr/share/lintian/overrides/orn20mb
+             usr/share/bash-completion/completions/orn20mb-cli usr/share/bash-completion/completions/orn20mb-sim
+             usr/share/bash-completion/completions/orn20mb)
   string(REGEX MATCH " \\./${path}\n" found "${listing}")
   if(NOT found)
     list(APPEND missing ${path})
@@ -29,13 +33,14 @@ endforeach()
 if(missing)
   message(FATAL_ERROR "missing from the package: ${missing}")
 endif()
-string(REGEX MATCH "[^ \n]*(test|bench|libmodbus_slave)[^ \n]*\n" stray "${listing}")
+string(REGEX MATCH "[^ \n]*(test|bench|libmodbus_slave|config_names)[^ \n]*\n" stray "${listing}")
 if(stray)
-  message(FATAL_ERROR "a test or benchmark program is in the package: ${stray}")
+  message(FATAL_ERROR "a test, benchmark or build-time program is in the package: ${stray}")
 endif()
 execute_process(COMMAND dpkg-deb --field ${debs} Depends OUTPUT_VARIABLE depends)
 message("Depends: ${depends}")
-foreach(dep libqt6widgets6 qt6-qpa-plugins libqt6svg6 qt6-translations-l10n libc6)
+# The platform plugins come with libqt6gui6; qt6-qpa-plugins holds only the VNC one.
+foreach(dep libqt6widgets6 libqt6gui6 libqt6svg6 qt6-translations-l10n libc6)
   string(FIND "${depends}" "${dep}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the package does not depend on ${dep}")
