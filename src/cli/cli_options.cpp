@@ -64,7 +64,7 @@ constexpr uint32_t kMaxPollIntervalMs = 3'600'000;
 
 // Every option: its long name, short letter (0: none), whether it takes a
 // value, the commands that take it (every command: a global option).
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   char letter;
   bool takes_value;
@@ -73,7 +73,7 @@ struct OptionSpec {
   NumberRule number = {};
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"device", 'd', true, kEveryCommand, Opt::Device},
     {"port", 0, true, kEveryCommand, Opt::Port, {kPortNumberMin, kPortNumberMax, "номер порта от 1 до 255"}},
     {"port-map", 0, true, kEveryCommand, Opt::PortMap},
@@ -114,7 +114,7 @@ struct GetoptTables {
   std::string shorts = "-:";
   GetoptTables() {
     for (size_t i = 0; i < kOptionCount; ++i) {
-      const OptionSpec& s = kOptions[i];
+      const OptionEntry& s = kOptions[i];
       const int code = s.letter != 0 ? s.letter : kLongOnlyBase + static_cast<int>(i);
       longs[i] = {s.name, s.takes_value ? required_argument : no_argument, nullptr, code};
       if (s.letter != 0) shorts += std::string(1, s.letter) + (s.takes_value ? ":" : "");
@@ -127,15 +127,15 @@ const GetoptTables& getopt_tables() {
   return tables;
 }
 
-const OptionSpec* spec_for_code(int code) {
+const OptionEntry* entry_for_code(int code) {
   if (code >= kLongOnlyBase && code < kLongOnlyBase + static_cast<int>(kOptionCount)) return &kOptions[code - kLongOnlyBase];
-  for (const OptionSpec& s : kOptions) {
+  for (const OptionEntry& s : kOptions) {
     if (s.letter != 0 && s.letter == code) return &s;
   }
   return nullptr;
 }
 
-std::string dashed(const OptionSpec& s) { return "--" + std::string(s.name); }
+std::string dashed(const OptionEntry& s) { return "--" + std::string(s.name); }
 
 // What is wrong with a "--name[=value]" getopt_long refused: no such option,
 // more than one it abbreviates, a value where none is taken or none where one is.
@@ -143,8 +143,8 @@ std::string long_option_error(std::string_view arg) {
   const std::string_view body = arg.substr(2);
   const size_t eq = body.find('=');
   const std::string_view name = body.substr(0, eq);
-  std::vector<const OptionSpec*> matches;
-  for (const OptionSpec& s : kOptions) {
+  std::vector<const OptionEntry*> matches;
+  for (const OptionEntry& s : kOptions) {
     const std::string_view full = s.name;
     if (full == name) {
       matches = {&s};
@@ -155,7 +155,7 @@ std::string long_option_error(std::string_view arg) {
   if (matches.empty()) return unknown(arg);
   if (matches.size() > 1) {
     std::string list;
-    for (const OptionSpec* s : matches) list += (list.empty() ? "" : ", ") + dashed(*s);
+    for (const OptionEntry* s : matches) list += (list.empty() ? "" : ", ") + dashed(*s);
     return "неоднозначный параметр " + quoted(arg.substr(0, 2 + name.size())) + ": " + list;
   }
   if (eq != std::string_view::npos && !matches[0]->takes_value) return unknown(arg);
@@ -168,21 +168,21 @@ std::string long_option_error(std::string_view arg) {
 bool written_long(std::string_view arg, int code) {
   if (arg.rfind("--", 0) != 0) return false;
   if (code == 0 || code >= kLongOnlyBase) return true;
-  const OptionSpec* s = spec_for_code(code);
+  const OptionEntry* s = entry_for_code(code);
   const std::string_view name = arg.substr(2, arg.find('=') == std::string_view::npos ? std::string_view::npos : arg.find('=') - 2);
   return s != nullptr && !name.empty() && std::string_view(s->name).substr(0, name.size()) == name;
 }
 
 // Checks a number option's value; the error names the option.
 template <class T>
-std::string take_number(const OptionSpec& s, const std::string& v, T& target) {
+std::string take_number(const OptionEntry& s, const std::string& v, T& target) {
   const auto n = parse_cli_number(v, s.number.min, s.number.max);
   if (!n) return bad_value(dashed(s), v, s.number.expected);
   target = static_cast<T>(*n);
   return "";
 }
 template <class T>
-std::string take_number(const OptionSpec& s, const std::string& v, std::optional<T>& target) {
+std::string take_number(const OptionEntry& s, const std::string& v, std::optional<T>& target) {
   T n{};
   std::string error = take_number(s, v, n);
   if (error.empty()) target = n;
@@ -203,7 +203,7 @@ bool each_item(const std::string& list, Take take) {
 
 // One option with its value (empty for a switch) into the options; returns an
 // error text, or "" when taken.
-std::string take_option(const OptionSpec& s, const std::string& v, CliOptions& o) {
+std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& o) {
   const std::string name = dashed(s);
   SearchSelection& search = o.search;
   switch (s.id) {
@@ -277,11 +277,11 @@ std::string take_option(const OptionSpec& s, const std::string& v, CliOptions& o
   return "";
 }
 
-bool global(const OptionSpec& s) { return s.commands == kEveryCommand; }
+bool global(const OptionEntry& s) { return s.commands == kEveryCommand; }
 
 // An option of a command as it was typed, kept until the command is known.
 struct GivenOption {
-  const OptionSpec* spec;
+  const OptionEntry* entry;
   std::string value;
   std::string typed;  // the argument as written, for an error
 };
@@ -329,7 +329,7 @@ Scan scan(const std::vector<std::string>& args, CliOptions& o) {
       else fail(unknown("-" + std::string(1, static_cast<char>(optopt))));
       continue;
     }
-    const OptionSpec* s = spec_for_code(code);
+    const OptionEntry* s = entry_for_code(code);
     if (s == nullptr) continue;
     const std::string value = s->takes_value && optarg != nullptr ? optarg : "";
     if (global(*s)) {
@@ -440,10 +440,10 @@ std::string parse_command(Scan& s, CliOptions& o) {
   }
   bool latched = false, constant = false;
   for (const GivenOption& g : s.command_options) {
-    if ((g.spec->commands & bit) == 0) return unknown(g.typed);
-    if (std::string error = take_option(*g.spec, g.value, o); !error.empty()) return error;
-    latched |= g.spec->id == Opt::Latched;
-    constant |= g.spec->id == Opt::Constant;
+    if ((g.entry->commands & bit) == 0) return unknown(g.typed);
+    if (std::string error = take_option(*g.entry, g.value, o); !error.empty()) return error;
+    latched |= g.entry->id == Opt::Latched;
+    constant |= g.entry->id == Opt::Constant;
   }
   if (latched && constant) return "--latched и --constant нельзя указывать вместе";
   const std::vector<std::string>& w = s.words;

@@ -40,7 +40,7 @@ endif()
 execute_process(COMMAND dpkg-deb --field ${debs} Depends OUTPUT_VARIABLE depends)
 message("Depends: ${depends}")
 # The platform plugins come with libqt6gui6; qt6-qpa-plugins holds only the VNC one.
-foreach(dep libqt6widgets6 libqt6gui6 libqt6svg6 qt6-translations-l10n libc6)
+foreach(dep libqt6widgets6 libqt6gui6 libqt6svg6 qt6-translations-l10n fonts-liberation2 libc6)
   string(FIND "${depends}" "${dep}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the package does not depend on ${dep}")
