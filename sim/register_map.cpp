@@ -59,11 +59,4 @@ Access register_access(uint16_t address) {
   return Access::None;
 }
 
-bool is_live_register(uint16_t address) {
-  auto in = [address](uint16_t first, uint16_t n) { return address >= first && address < first + n; };
-  return in(kMeasBlock, kMeasBlockSize) || in(kIntermediate, kIntermediateSize) ||
-         in(kAdcBlock, kAdcBlockSize) || in(kConstBlock, kMeasBlockSize) ||
-         address == reg::INITFLAG || address == reg::USERLOCK || address == reg::CLBLOCK;
-}
-
 }  // namespace orn::sim

@@ -48,7 +48,4 @@ enum class Access : uint8_t { None, ReadOnly, User, Calib, Free };
 // Reserved addresses inside a block read as 0 and refuse writes.
 Access register_access(uint16_t address);
 
-// True for registers whose content is computed on every read.
-bool is_live_register(uint16_t address);
-
 }  // namespace orn::sim

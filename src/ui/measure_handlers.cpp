@@ -111,7 +111,6 @@ void MeasureHandlers::stopPollingKeepReadButton() {
   w_.commands.setEnabled(w_.measure.Button19, false);
 }
 
-void MeasureHandlers::stopPollingFlagOnly() { c_.polling = false; }
 
 void MeasureHandlers::Timer4Timer() {
   const MeasureBlock block = live_block(w_.measure.CheckBox29->isChecked());

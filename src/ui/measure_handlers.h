@@ -23,10 +23,9 @@ class MeasureHandlers final : public QObject {
   void Timer4Timer();    // one polling cycle
   void CheckBox7Click();
 
-  // The three ways other operations stop polling before they use the line.
+  // The two ways other operations stop polling before they use the line.
   void stopPolling();               // flag off; start and single read enabled, stop disabled
   void stopPollingKeepReadButton(); // the same, single-read button left as it is
-  void stopPollingFlagOnly();
 
   void showCounters();
   void showMeasurement(const MeasurementView& view);

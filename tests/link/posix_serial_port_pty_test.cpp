@@ -324,7 +324,9 @@ TEST_F(PtyTest, OpenIsExclusive) {
   ASSERT_TRUE(port_.open(slave_path_, 19200, kParityNone));
   EXPECT_FALSE(other.open(slave_path_, 19200, kParityNone));
   EXPECT_FALSE(other.is_open());
-  EXPECT_EQ(other.open_error(), std::strerror(EBUSY));
+  // The reason names the holder: this very process, by its command name (at most 15 characters).
+  EXPECT_EQ(other.open_error(), std::string(std::strerror(EBUSY)) + " (порт занят процессом " +
+                                    std::string(program_invocation_short_name).substr(0, 15) + ", PID " + std::to_string(getpid()) + ")");
   EXPECT_FALSE(other.probe(slave_path_));
   // Reopening the same object releases its own hold first.
   EXPECT_TRUE(port_.open(slave_path_, 9600, kParityNone));
