@@ -148,9 +148,9 @@ TEST_F(ModbusTcpTest, AnswerChecksSetTheirBits) {
 // The answer to a timed-out attempt arrives during the next one: its
 // transaction id is an earlier one, so it is a foreign answer, not a value.
 TEST_F(ModbusTcpTest, ALateAnswerToAnEarlierAttemptIsAFault) {
-  exchange.timeout = 300;  // each attempt waits 7 * 24 + 300 ms
+  exchange.timeout = 500;  // each attempt waits 7 * 24 + 500 ms
   ScriptedTcpServer server([](const Bytes& rq) -> std::optional<Bytes> {
-    if (rq[1] == 1) std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    if (rq[1] == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     Bytes pdu = kValuePdu;
     pdu[3] = rq[1];  // the value tells which request it answers
     return ScriptedTcpServer::answer(rq, pdu);
