@@ -1,4 +1,5 @@
-// orn20mb-sim: simulated pressure transmitters served on a pseudo-terminal.
+// orn20mb-sim: simulated pressure transmitters served on a pseudo-terminal,
+// or as a Modbus TCP server.
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "modbus_tcp_server.h"
 #include "pty_server.h"
 #include "register_map.h"
 #include "sim_line.h"
@@ -43,6 +45,20 @@ int main(int argc, char** argv) {
   SimLine line;
   for (const TransmitterConfig& c : o.devices) line.add(c).poke(reg::DELY, o.delay_ms);
   line.faults().set_random(o.fault_rate, o.random_faults, o.seed);
+
+  if (o.modbus_tcp) {
+    ModbusTcpServer server(line);
+    std::string error;
+    if (!server.open(*o.modbus_tcp, error)) {
+      std::fprintf(stderr, "orn20mb-sim: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("%s\n", server.path().c_str());
+    std::fflush(stdout);
+    server.run(stop_fd);
+    close(stop_fd);
+    return 0;
+  }
 
   PtyServer server(line);
   server.set_paced(o.paced);

@@ -14,7 +14,7 @@ std::optional<Reply> SimLine::transact(std::span<const uint8_t> frame, uint32_t 
   std::optional<Reply> out;
   for (auto& d : devices_) {
     const LinkSettings at = d->link();
-    if (at.baud != baud || (parity && *parity != at.parity)) continue;
+    if ((baud != kAnyRate && at.baud != baud) || (parity && *parity != at.parity)) continue;
     std::optional<Reply> r = d->serve(frame, now_ms);
     // New exchange settings apply once this answer has left the device.
     d->settle();

@@ -13,6 +13,9 @@
 
 namespace orn::sim {
 
+// The rate of a medium that carries no rate (Modbus TCP): every device hears the frame.
+inline constexpr uint32_t kAnyRate = 0;
+
 class SimLine {
  public:
   Transmitter& add(const TransmitterConfig& config);
@@ -21,7 +24,8 @@ class SimLine {
   FaultInjector& faults() { return faults_; }
 
   // The answer to one request frame sent at baud and parity (nullopt parity:
-  // the medium cannot tell parity, any device at the right baud hears the frame).
+  // the medium cannot tell parity, any device at the right baud hears the frame;
+  // kAnyRate: nor the rate).
   // When several devices answer at once their signals collide: the bytes are
   // AND-ed (a dominant low wins), so the master sees a broken frame.
   std::optional<Reply> transact(std::span<const uint8_t> frame, uint32_t baud,

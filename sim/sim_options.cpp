@@ -44,6 +44,8 @@ std::string sim_usage() {
          "Печатает путь к подчиненной стороне псевдотерминала и работает до SIGINT/SIGTERM.\n"
          "\n"
          "  --link ПУТЬ              создать символическую ссылку на псевдотерминал (удаляется при выходе)\n"
+         "  --modbus-tcp ПОРТ        вместо псевдотерминала служить сервером Modbus TCP на 127.0.0.1:ПОРТ\n"
+         "                           (0: любой свободный порт); печатает modbus-tcp:127.0.0.1:ПОРТ\n"
          "  --address A[,A...]       сетевые адреса датчиков 1..247 (по умолчанию 1)\n"
          "  --rate БОД               скорость датчиков: 1200..115200 (по умолчанию 19200)\n"
          "  --parity none|odd|even   четность датчиков (по умолчанию none)\n"
@@ -73,7 +75,7 @@ std::string sim_usage() {
          "  --seed N                 начальное значение генератора (по умолчанию 1)\n"
          "  --help                   эта справка\n"
          "\n"
-         "Код выхода: 0 при нормальном завершении, 1 при ошибке псевдотерминала, 2 при ошибке в параметрах.\n";
+         "Код выхода: 0 при нормальном завершении, 1 при ошибке псевдотерминала или сокета, 2 при ошибке в параметрах.\n";
 }
 
 ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
@@ -107,6 +109,12 @@ ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
   double temperature = base.temperature;
   const std::map<std::string, Handler> with_value{
       {"--link", [&](const std::string& v) { o.link = v; return !v.empty(); }},
+      {"--modbus-tcp",
+       [&](const std::string& v) {
+         auto n = number<uint16_t>(v);
+         if (n) o.modbus_tcp = *n;
+         return n.has_value();
+       }},
       {"--address",
        [&](const std::string& v) {
          addresses.clear();
@@ -225,6 +233,10 @@ ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
       bad(name, value);
       return out;
     }
+  }
+  if (o.modbus_tcp && (!o.link.empty() || o.paced)) {
+    out.error = "--modbus-tcp нельзя сочетать с --link и --paced";
+    return out;
   }
   if (o.fault_rate > 0 && o.random_faults.empty()) {
     out.error = "Для --fault-rate нужен хотя бы один --fault";

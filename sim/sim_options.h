@@ -18,6 +18,7 @@ struct SimOptions {
   uint16_t delay_ms = 0;                  // initial DELY of every device
   uint64_t seed = 1;
   bool paced = false;                     // the line runs at the wire's speed
+  std::optional<uint16_t> modbus_tcp;     // serve Modbus TCP on 127.0.0.1 at this port (0: any free one)
   bool help = false;
 };
 

@@ -2,48 +2,29 @@
 
 #include <cstring>
 
-#include "link/crc16.h"
-#include "link/scoped_flag.h"
+#include "link/modbus_pdu.h"
 #include "link/wire_time.h"
 
 namespace orn {
 namespace {
 
-constexpr uint8_t kFnRead = 0x03;
-constexpr uint8_t kFnWrite = 0x10;
-constexpr uint8_t kExceptionBit = 0x80;
-constexpr size_t kBufferSize = 256;
-constexpr size_t kWriteAnswerLength = 8;
 constexpr uint32_t kRetryPauseMs = 1000;
 constexpr uint32_t kNoCheckWritePauseMs = 400;
+// A read asks for two bytes more than a complete answer: a complete one then
+// ends by the interval time-out, and surplus bytes are counted as a wrong length.
+constexpr size_t kReadSurplus = 2;
 
-// The checks common to both functions, made at the positions of a complete
-// normal answer of `expected` bytes: the zero-filled buffer makes a short or
-// missing answer fail them as well.
-uint16_t check_answer(const uint8_t* answer, size_t received, size_t expected, uint8_t function,
-                      uint16_t address, uint16_t& exception) {
-  uint16_t faults = 0;
-  if (received != expected) faults |= kFaultLength;
-  if (address != kAddressAnyAnswer && answer[0] != (address & 0xFF)) faults |= kFaultAddress;
-  if (answer[1] != function) faults |= kFaultFunction;
-  if (answer[1] == (function | kExceptionBit)) {
-    faults |= kFaultException;
-    exception = answer[2];
-  }
-  if (!crc_matches(answer, expected - 2)) faults |= kFaultCrc;
-  if (received == 0) faults |= kFaultNoAnswer;
-  return faults;
-}
+// Puts the line back to idle on every way out of a transaction.
+class IdleOnExit {
+ public:
+  explicit IdleOnExit(LineState& state) : state_(state) {}
+  ~IdleOnExit() { state_ = LineState::Idle; }
+  IdleOnExit(const IdleOnExit&) = delete;
+  IdleOnExit& operator=(const IdleOnExit&) = delete;
 
-// Address, function, start and count: the first six bytes of both requests.
-void put_header(uint8_t* request, uint16_t address, uint8_t function, uint16_t start, uint8_t n) {
-  request[0] = static_cast<uint8_t>(address & 0xFF);
-  request[1] = function;
-  request[2] = static_cast<uint8_t>(start >> 8);
-  request[3] = static_cast<uint8_t>(start & 0xFF);
-  request[4] = 0;
-  request[5] = n;
-}
+ private:
+  LineState& state_;
+};
 
 }  // namespace
 
@@ -86,122 +67,117 @@ bool ModbusMaster::another_attempt(uint16_t faults, unsigned& attempt) const {
   return attempt < limit;
 }
 
+Framing& ModbusMaster::framing() {
+  if (port_.frame_format() == FrameFormat::Mbap) return mbap_;
+  return rtu_;
+}
+
 // A nested call (a handler run during this transaction's event dispatching)
 // is refused with kFaultLineBusy: its bytes would interleave with ours, and it
 // cannot be queued behind a caller that is waiting further down its own stack.
 // After a stop nothing new goes out.
-uint16_t ModbusMaster::read_holding_registers(uint16_t start, uint8_t n, uint16_t* out,
-                                              uint16_t& exception) {
-  exception = 0;
-  last_read_unchecked_ = false;
-  if (busy_) return kFaultLineBusy;
+uint16_t ModbusMaster::refusal(uint8_t n, uint8_t max) const {
+  if (state_ != LineState::Idle) return kFaultLineBusy;
   if (stopping()) return kFaultStopped;
-  if (n == 0 || n > kMaxReadCount) return kFaultLength;
-  ScopedFlag line_taken(busy_);
-
-  uint8_t request[kBufferSize];
-  uint8_t answer[kBufferSize];
-  const size_t expected = 2u * n + 5;
-  unsigned attempt = 0;
-  uint16_t faults = 0;
-  for (;;) {
-    exception = 0;
-    faults = 0;
-    std::memset(request, 0, sizeof request);
-    std::memset(answer, 0, sizeof answer);
-    put_header(request, link_.address, kFnRead, start, n);
-    put_crc(request, 6);
-
-    port_.purge();
-    pump_.dispatch();
-    apply_timeouts(8);
-    pump_.dispatch();
-    port_.take_line_errors();
-    pump_.dispatch();
-    port_.write(request, 8);
-    pump_.dispatch();
-    port_.take_line_errors();
-    pump_.dispatch();
-    trace_.read_request(request, 8, attempt);
-    pump_.dispatch();
-    // Two bytes more than a complete answer: a complete one then ends by the
-    // interval time-out, and surplus bytes are counted as a wrong length.
-    const size_t received = port_.read(answer, expected + 2);
-    pump_.dispatch();
-    trace_.read_answer(answer, received);
-    pump_.dispatch();
-    const uint32_t line_errors = port_.take_line_errors();
-    pump_.dispatch();
-
-    if (link_.address == kAddressNoAnswerCheck) {
-      last_read_unchecked_ = true;
-      return 0;
-    }
-
-    faults = check_answer(answer, received, expected, kFnRead, link_.address, exception);
-    if (link_.parity != kParityNone && line_errors != 0) faults |= kFaultLine;
-
-    if (!another_attempt(faults, attempt)) break;
-    pump_.dispatch();
-    pump_.wait(kRetryPauseMs);
-    if (stopping()) break;
-  }
-  for (unsigned k = 0; k < n; ++k)
-    out[k] = static_cast<uint16_t>(answer[3 + 2 * k] << 8 | answer[4 + 2 * k]);
-  if (attempt != 0) faults |= kFaultRetried;
-  return faults;
+  if (n == 0 || n > max) return kFaultLength;
+  return 0;
 }
 
-uint16_t ModbusMaster::write_multiple_registers(uint16_t start, uint8_t n, const uint16_t* values,
-                                                uint16_t& exception, std::string_view label) {
-  exception = 0;
-  if (busy_) return kFaultLineBusy;
-  if (stopping()) return kFaultStopped;
-  if (n == 0 || n > kMaxWriteCount) return kFaultLength;
-  ScopedFlag line_taken(busy_);
-
-  uint8_t request[kBufferSize];
-  uint8_t answer[kBufferSize];
-  const size_t length = 2u * n + 9;
+// A read dispatches events between the steps of its attempts; a write
+// dispatches none inside an attempt, only in its retry pause, so nothing
+// the window does can come between its request and its answer.
+ExchangeResult ModbusMaster::run(const Transaction& t, uint8_t* answer, size_t& pdu_at) {
+  const IdleOnExit idle(state_);
+  const bool pumped = t.kind == Kind::Read;
+  const auto step = [&] {
+    if (pumped) pump_.dispatch();
+  };
+  const uint8_t function = t.pdu[0];
+  uint8_t request[kFrameBufferSize];
   unsigned attempt = 0;
-  uint16_t faults = 0;
+  ExchangeResult r;
   for (;;) {
-    exception = 0;
-    faults = 0;
+    state_ = LineState::Attempt;
+    r = ExchangeResult{};
+    Framing& f = framing();
     std::memset(request, 0, sizeof request);
-    std::memset(answer, 0, sizeof answer);
-    put_header(request, link_.address, kFnWrite, start, n);
-    request[6] = static_cast<uint8_t>(2 * n);
-    for (unsigned k = 0; k < n; ++k) {
-      request[7 + 2 * k] = static_cast<uint8_t>(values[k] >> 8);
-      request[8 + 2 * k] = static_cast<uint8_t>(values[k] & 0xFF);
-    }
-    put_crc(request, length - 2);
+    std::memset(answer, 0, kFrameBufferSize);
+    pdu_at = f.pdu_offset();
+    std::memcpy(request + pdu_at, t.pdu, t.pdu_size);
+    const size_t length = f.seal(request, t.pdu_size, link_.address);
+    const size_t expected = f.answer_length(t.answer_pdu_size);
 
     port_.purge();
+    step();
     apply_timeouts(length);
+    step();
     port_.take_line_errors();
+    step();
     port_.write(request, length);
+    step();
     port_.take_line_errors();
-    trace_.write_request(request, length, label);
-    const size_t received = port_.read(answer, kWriteAnswerLength);
-    trace_.write_answer(answer, received, attempt);
+    step();
+    if (pumped)
+      trace_.read_request(request, length, attempt);
+    else
+      trace_.write_request(request, length, t.label);
+    step();
+    const size_t received = f.receive(port_, answer, pumped ? expected + kReadSurplus : expected);
+    step();
+    if (pumped)
+      trace_.read_answer(answer, received);
+    else
+      trace_.write_answer(answer, received, attempt);
+    step();
     const uint32_t line_errors = port_.take_line_errors();
+    step();
 
     if (link_.address == kAddressNoAnswerCheck) {
-      pump_.sleep(kNoCheckWritePauseMs);
-      return 0;
+      if (t.kind == Kind::Read)
+        r.unchecked = true;
+      else
+        pump_.sleep(kNoCheckWritePauseMs);
+      return r;
     }
 
-    faults = check_answer(answer, received, kWriteAnswerLength, kFnWrite, link_.address, exception);
-    if (link_.parity != kParityNone && line_errors != 0) faults |= kFaultLine;
+    r.faults = f.check(answer, received, expected, link_.address) |
+               check_answer_pdu(answer + pdu_at, function, r.exception);
+    if (link_.parity != kParityNone && line_errors != 0) r.faults |= kFaultLine;
 
-    if (!another_attempt(faults, attempt)) break;
+    if (!another_attempt(r.faults, attempt)) break;
+    step();
+    state_ = LineState::RetryPause;
     pump_.wait(kRetryPauseMs);
     if (stopping()) break;
   }
-  if (attempt != 0) faults |= kFaultRetried;
-  return faults;
+  if (attempt != 0) r.faults |= kFaultRetried;
+  return r;
+}
+
+ExchangeResult ModbusMaster::read(uint16_t start, uint8_t n, uint16_t* out) {
+  ExchangeResult r;
+  r.faults = refusal(n, kMaxReadCount);
+  if (r.faults != 0) return r;
+  uint8_t pdu[kMaxPduSize];
+  const Transaction t{Kind::Read, pdu, build_read_request(pdu, start, n), read_answer_pdu_size(n), {}};
+  uint8_t answer[kFrameBufferSize];
+  size_t pdu_at = 0;
+  r = run(t, answer, pdu_at);
+  if (r.unchecked) return r;
+  // The values of the last attempt's answer, whatever its faults: the caller decides.
+  for (unsigned k = 0; k < n; ++k) out[k] = answer_register(answer + pdu_at, k);
+  return r;
+}
+
+ExchangeResult ModbusMaster::write(uint16_t start, uint8_t n, const uint16_t* values, std::string_view label) {
+  ExchangeResult r;
+  r.faults = refusal(n, kMaxWriteCount);
+  if (r.faults != 0) return r;
+  uint8_t pdu[kMaxPduSize];
+  const Transaction t{Kind::Write, pdu, build_write_request(pdu, start, n, values), kWriteAnswerPduSize, label};
+  uint8_t answer[kFrameBufferSize];
+  size_t pdu_at = 0;
+  return run(t, answer, pdu_at);
 }
 
 }  // namespace orn

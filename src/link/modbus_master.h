@@ -1,13 +1,15 @@
 #pragma once
-// The Modbus RTU master: Read Holding Registers (0x03) and Write Multiple
-// Registers (0x10), with answer checks, retries and per-rate time-outs.
-// The only code that puts frames on the line.
+// The Modbus master: Read Holding Registers (0x03) and Write Multiple
+// Registers (0x10), with answer checks, retries and per-rate time-outs, in
+// RTU frames or, on a Modbus TCP port, in MBAP frames. The only code that
+// puts frames on the line.
 #include <cstdint>
 #include <string_view>
 
 #include "link/clock.h"
 #include "link/exchange_trace.h"
 #include "link/faults.h"
+#include "link/framing.h"
 #include "link/link_params.h"
 #include "link/pump.h"
 #include "link/serial_port.h"
@@ -18,34 +20,38 @@ namespace orn {
 inline constexpr uint8_t kMaxReadCount = 124;
 inline constexpr uint8_t kMaxWriteCount = 123;
 
+// Where the master is: no transaction, inside an attempt, in the pause before
+// the next attempt. Events may be dispatched in the last two.
+enum class LineState : uint8_t { Idle, Attempt, RetryPause };
+
 class ModbusMaster {
  public:
   // The master keeps references: the settings are read afresh at every attempt.
   ModbusMaster(SerialPort& port, Pump& pump, Clock& clock, const LinkParams& link,
                const ExchangeSettings& exchange, const RateTimeouts& timeouts);
 
-  // Reads n registers (1..124) into out. Returns the fault set; exception gets
-  // the exception byte of the last attempt or 0.
-  uint16_t read_holding_registers(uint16_t start, uint8_t n, uint16_t* out, uint16_t& exception);
+  // Reads n registers (1..124) into out. At network address 255 the result is
+  // marked unchecked and out is left as it was.
+  ExchangeResult read(uint16_t start, uint8_t n, uint16_t* out);
   // Writes n registers (1..123). label names the registers for the trace.
+  ExchangeResult write(uint16_t start, uint8_t n, const uint16_t* values, std::string_view label);
+
+  // The same as the fault set and the exception byte of the last attempt (or 0).
+  uint16_t read_holding_registers(uint16_t start, uint8_t n, uint16_t* out, uint16_t& exception) {
+    const ExchangeResult r = read(start, n, out);
+    exception = r.exception;
+    return r.faults;
+  }
   uint16_t write_multiple_registers(uint16_t start, uint8_t n, const uint16_t* values,
-                                    uint16_t& exception, std::string_view label);
-
-  // At network address 255 the result is marked unchecked and out is left as it was.
-  ExchangeResult read(uint16_t start, uint8_t n, uint16_t* out) {
-    ExchangeResult r;
-    r.faults = read_holding_registers(start, n, out, r.exception);
-    r.unchecked = last_read_unchecked_;
-    return r;
-  }
-  ExchangeResult write(uint16_t start, uint8_t n, const uint16_t* values, std::string_view label) {
-    ExchangeResult r;
-    r.faults = write_multiple_registers(start, n, values, r.exception, label);
-    return r;
+                                    uint16_t& exception, std::string_view label) {
+    const ExchangeResult r = write(start, n, values, label);
+    exception = r.exception;
+    return r.faults;
   }
 
+  LineState line_state() const { return state_; }
   // True while a transaction is in progress (events are dispatched during it).
-  bool busy() const { return busy_; }
+  bool busy() const { return state_ != LineState::Idle; }
   // Once the flag is raised a transaction that has not started is refused
   // with kFaultStopped, and a running one makes no further attempt: its
   // faults are returned as they are.
@@ -61,6 +67,22 @@ class ModbusMaster {
   void wait_from_request_end(bool on) { wait_from_request_end_ = on; }
 
  private:
+  enum class Kind : uint8_t { Read, Write };
+  // One transaction's request PDU and what it expects back.
+  struct Transaction {
+    Kind kind;
+    const uint8_t* pdu;
+    size_t pdu_size;
+    size_t answer_pdu_size;
+    std::string_view label;
+  };
+
+  // nothing, or the fault that refuses a transaction of n registers before it starts.
+  uint16_t refusal(uint8_t n, uint8_t max) const;
+  // The attempts of one transaction; the last attempt's answer is left in
+  // answer with its PDU at answer + pdu_at.
+  ExchangeResult run(const Transaction& t, uint8_t* answer, size_t& pdu_at);
+  Framing& framing();
   void apply_timeouts(size_t request_bytes);
   bool another_attempt(uint16_t faults, unsigned& attempt) const;
 
@@ -70,10 +92,11 @@ class ModbusMaster {
   const ExchangeSettings& exchange_;
   const RateTimeouts& timeouts_;
   ExchangeTrace trace_;
+  RtuFraming rtu_;
+  MbapFraming mbap_;
   StopFlag never_raised_;
   StopFlag* stop_ = &never_raised_;
-  bool busy_ = false;
-  bool last_read_unchecked_ = false;
+  LineState state_ = LineState::Idle;
   bool wait_from_request_end_ = false;
 };
 

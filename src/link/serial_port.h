@@ -25,6 +25,10 @@ struct SerialTimeouts {
 // Parity codes as stored in dev.dat and shown in the link strip.
 enum ParityCode : uint16_t { kParityNone = 0, kParityOdd = 1, kParityEven = 2 };
 
+// The frames a port carries: RTU (a serial line, or a gateway that passes RTU
+// frames) or Modbus TCP (MBAP header, no CRC).
+enum class FrameFormat : uint8_t { Rtu, Mbap };
+
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
@@ -53,6 +57,8 @@ class SerialPort {
   virtual uint32_t take_line_errors() = 0;
   virtual void set_rts(bool on) = 0;
   virtual void set_dtr(bool on) = 0;
+  // The frames the open port carries.
+  virtual FrameFormat frame_format() const { return FrameFormat::Rtu; }
 };
 
 }  // namespace orn

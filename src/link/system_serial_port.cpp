@@ -3,7 +3,7 @@
 namespace orn {
 
 SerialPort& SystemSerialPort::for_path(const std::string& path) {
-  if (is_tcp_path(path)) return tcp_;
+  if (is_network_path(path)) return tcp_;
   return tty_;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The port the programs open: a tty for a device path, a TCP gateway for a
-// path "tcp:HOST:PORT". Which one is decided at every open and probe, so a
+// path "tcp:HOST:PORT", a Modbus TCP server for "modbus-tcp:HOST[:PORT]". Which one is decided at every open and probe, so a
 // port map may mix both.
 #include <string>
 
@@ -24,6 +24,7 @@ class SystemSerialPort final : public SerialPort {
   uint32_t take_line_errors() override { return active_->take_line_errors(); }
   void set_rts(bool on) override { active_->set_rts(on); }
   void set_dtr(bool on) override { active_->set_dtr(on); }
+  FrameFormat frame_format() const override { return active_->frame_format(); }
 
   void set_idle(Pump* pump);
 

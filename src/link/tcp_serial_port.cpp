@@ -38,17 +38,25 @@ int connect_within(int fd, const addrinfo& addr, int timeout_ms) {
 
 bool is_tcp_path(std::string_view path) { return path.substr(0, kTcpPathPrefix.size()) == kTcpPathPrefix; }
 
-std::optional<TcpGatewayAddress> parse_tcp_path(std::string_view path) {
-  if (!is_tcp_path(path)) return std::nullopt;
-  const std::string_view rest = path.substr(kTcpPathPrefix.size());
+namespace {
+
+// "HOST:PORT", or "HOST" alone when default_port is not empty.
+std::optional<TcpGatewayAddress> parse_host_port(std::string_view rest, std::string_view default_port) {
+  std::string_view host = rest;
+  std::string_view port = default_port;
   const size_t colon = rest.rfind(':');
-  if (colon == std::string_view::npos || colon == 0) return std::nullopt;
-  std::string_view host = rest.substr(0, colon);
-  const std::string_view port = rest.substr(colon + 1);
+  const size_t bracket = rest.rfind(']');
+  if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket)) {
+    host = rest.substr(0, colon);
+    port = rest.substr(colon + 1);
+  } else if (default_port.empty()) {
+    return std::nullopt;
+  }
+  if (host.empty()) return std::nullopt;
   if (host.front() == '[') {
     if (host.size() < 3 || host.back() != ']') return std::nullopt;
     host = host.substr(1, host.size() - 2);
-  } else if (host.find(':') != std::string_view::npos) {
+  } else if (host.find(':') != std::string_view::npos || host.find(']') != std::string_view::npos) {
     return std::nullopt;  // an IPv6 address needs its brackets
   }
   unsigned number = 0;
@@ -58,12 +66,29 @@ std::optional<TcpGatewayAddress> parse_tcp_path(std::string_view path) {
   return TcpGatewayAddress{std::string(host), std::string(port)};
 }
 
+}  // namespace
+
+std::optional<TcpGatewayAddress> parse_tcp_path(std::string_view path) {
+  if (!is_tcp_path(path)) return std::nullopt;
+  return parse_host_port(path.substr(kTcpPathPrefix.size()), {});
+}
+
+bool is_modbus_tcp_path(std::string_view path) {
+  return path.substr(0, kModbusTcpPathPrefix.size()) == kModbusTcpPathPrefix;
+}
+
+std::optional<TcpGatewayAddress> parse_modbus_tcp_path(std::string_view path) {
+  if (!is_modbus_tcp_path(path)) return std::nullopt;
+  return parse_host_port(path.substr(kModbusTcpPathPrefix.size()), kModbusTcpDefaultPort);
+}
+
 TcpSerialPort::~TcpSerialPort() { close(); }
 
 int TcpSerialPort::connect_to(const std::string& path) {
-  const auto address = parse_tcp_path(path);
+  const bool modbus_tcp = is_modbus_tcp_path(path);
+  const auto address = modbus_tcp ? parse_modbus_tcp_path(path) : parse_tcp_path(path);
   if (!address) {
-    error_ = "ожидается tcp:УЗЕЛ:ПОРТ";
+    error_ = modbus_tcp ? "ожидается modbus-tcp:УЗЕЛ[:ПОРТ]" : "ожидается tcp:УЗЕЛ:ПОРТ";
     return -1;
   }
   addrinfo hints{};
@@ -104,6 +129,7 @@ int TcpSerialPort::connect_to(const std::string& path) {
 bool TcpSerialPort::open(const std::string& path, uint32_t, uint16_t) {
   close();
   error_.clear();
+  format_ = is_modbus_tcp_path(path) ? FrameFormat::Mbap : FrameFormat::Rtu;
   fd_ = connect_to(path);
   return fd_ >= 0;
 }

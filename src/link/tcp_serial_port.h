@@ -1,9 +1,10 @@
 #pragma once
-// SerialPort on a TCP connection to an Ethernet-to-RS-485 gateway that passes
-// raw RTU frames: named "tcp:HOST:PORT" wherever a device path is expected.
-// Reads and writes keep the time-outs of a COM port; rate and parity are
-// accepted and ignored (the gateway holds them); there are no line errors and
-// no modem lines.
+// SerialPort on a TCP connection: to an Ethernet-to-RS-485 gateway that passes
+// raw RTU frames, named "tcp:HOST:PORT", or to a Modbus TCP server (MBAP
+// frames), named "modbus-tcp:HOST[:PORT]" with port 502 by default, wherever a
+// device path is expected. Reads and writes keep the time-outs of a COM port;
+// rate and parity are accepted and ignored (the gateway or server holds them);
+// there are no line errors and no modem lines.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 namespace orn {
 
 inline constexpr std::string_view kTcpPathPrefix = "tcp:";
+inline constexpr std::string_view kModbusTcpPathPrefix = "modbus-tcp:";
+inline constexpr std::string_view kModbusTcpDefaultPort = "502";
 
 struct TcpGatewayAddress {
   std::string host;  // a name or an address; an IPv6 address written in brackets
@@ -26,6 +29,13 @@ bool is_tcp_path(std::string_view path);
 // Splits "tcp:HOST:PORT" ("tcp:[::1]:502" for IPv6); nothing when it is not
 // that form or the port is not 1..65535.
 std::optional<TcpGatewayAddress> parse_tcp_path(std::string_view path);
+// True for a path that names a Modbus TCP server ("modbus-tcp:" prefix).
+bool is_modbus_tcp_path(std::string_view path);
+// Splits "modbus-tcp:HOST[:PORT]" ("modbus-tcp:[::1]:1502" for IPv6); the port
+// is 502 when not given; nothing when it is not that form or the port is not 1..65535.
+std::optional<TcpGatewayAddress> parse_modbus_tcp_path(std::string_view path);
+// True for either kind of TCP path.
+inline bool is_network_path(std::string_view path) { return is_tcp_path(path) || is_modbus_tcp_path(path); }
 
 class TcpSerialPort final : public SerialPort {
  public:
@@ -52,6 +62,8 @@ class TcpSerialPort final : public SerialPort {
   uint32_t take_line_errors() override { return 0; }
   void set_rts(bool) override {}
   void set_dtr(bool) override {}
+  // MBAP frames when the last open was of a "modbus-tcp:" path.
+  FrameFormat frame_format() const override { return format_; }
 
   // As PosixSerialPort::set_idle: window events are processed while a read waits.
   void set_idle(Pump* pump) { idle_ = pump; }
@@ -66,6 +78,7 @@ class TcpSerialPort final : public SerialPort {
   int fd_ = -1;
   SerialTimeouts timeouts_{};
   Pump* idle_ = nullptr;
+  FrameFormat format_ = FrameFormat::Rtu;
   std::string error_;
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/fakes.h"
 #include "support/scripted_port.h"
 
@@ -254,6 +256,22 @@ TEST_F(MasterTest, ATransactionStartedDuringAnotherIsRefusedWithoutTouchingTheLi
   EXPECT_EQ(nested_faults, kFaultLineBusy);
   EXPECT_EQ(port.written.size(), 1u);
   EXPECT_FALSE(master.busy());
+}
+
+// Events seen during a read come inside an attempt or in the retry pause;
+// the line is idle again once the read has returned.
+TEST_F(MasterTest, TheLineStateFollowsTheAttemptsAndThePause) {
+  std::vector<LineState> at_dispatch;
+  pump.on_dispatch = [&] { at_dispatch.push_back(master.line_state()); };
+  port.answers = {{}, with_crc({0x01, 0x03, 0x02, 0x00, 0x01})};
+  uint16_t value = 0;
+  EXPECT_EQ(master.read(0x0100, 1, &value).faults, kFaultRetried);
+  EXPECT_EQ(master.line_state(), LineState::Idle);
+  ASSERT_FALSE(at_dispatch.empty());
+  EXPECT_EQ(std::count(at_dispatch.begin(), at_dispatch.end(), LineState::RetryPause), 1);
+  EXPECT_EQ(std::count(at_dispatch.begin(), at_dispatch.end(), LineState::Idle), 0);
+  EXPECT_EQ(at_dispatch.front(), LineState::Attempt);
+  EXPECT_EQ(at_dispatch.back(), LineState::Attempt);
 }
 
 TEST_F(MasterTest, WithNoPortOpenEveryAttemptEndsWithoutAnAnswer) {
