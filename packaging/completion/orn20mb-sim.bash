@@ -29,13 +29,13 @@ _orn20mb_sim()
             ;;
         --address | --device | --pressure | --ramp-low | --ramp-high | --period | \
             --noise | --sensor-offset | --sensor-gain | --temperature | --izmerr | \
-            --btn | --delay | --head-read-silence | --fault-rate | --seed)
+            --btn | --delay | --head-read-silence | --fault-rate | --seed | --modbus-tcp)
             return
             ;;
     esac
     $split && return
 
-    COMPREPLY=($(compgen -W '--link --address --rate --parity --device --init
+    COMPREPLY=($(compgen -W '--link --modbus-tcp --address --rate --parity --device --init
         --pressure-model --pressure --ramp-low --ramp-high --period --noise
         --sensor-offset --sensor-gain --temperature --izmerr --btn --delay
         --paced --head-read-silence --fault --fault-rate --seed --help' -- "$cur"))

@@ -17,7 +17,7 @@ OptionsResult parseOptions(const QStringList& arguments) {
   parser.setApplicationDescription("Сервисная программа датчиков давления ОРН20 MB");
   const QCommandLineOption help({"h", "help"}, "Показать эту справку.");
   const QCommandLineOption demo("demo", "Запуск с имитатором датчика на COM1.");
-  const QCommandLineOption portMap("port-map", "Сопоставить порту N устройство PATH или шлюз tcp:HOST:PORT (повторяемый).",
+  const QCommandLineOption portMap("port-map", "Сопоставить порту N устройство PATH, шлюз tcp:HOST:PORT или сервер Modbus TCP modbus-tcp:HOST[:PORT] (повторяемый).",
                                    "N=PATH");
   const QCommandLineOption screenshot("screenshot", "Сохранить снимок окна в FILE и выйти.", "FILE");
   const QCommandLineOption page("page", "Показать страницу N (0..3).", "N");
