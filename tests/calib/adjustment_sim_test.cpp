@@ -13,6 +13,7 @@
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"
+#include "support/sim_master_rig.h"
 
 namespace orn {
 namespace {
@@ -44,7 +45,7 @@ class RecordingView final : public AdjustmentView {
   int settings_shown = 0;
 };
 
-class AdjustmentTest : public ::testing::Test {
+class AdjustmentTest : public ::testing::Test, protected test::SimMasterRig {
  protected:
   void start(double kpa, double noise = 0.0, double sensor_offset = 0.0) {
     sim::TransmitterConfig config;
@@ -77,17 +78,9 @@ class AdjustmentTest : public ::testing::Test {
     return image.intermediate.izmp_sensun;
   }
 
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
   uint64_t pumped_ = 0;
-  test::FixedClock clock;
   test::ScriptedPrompt prompt;
   NoProgress panel;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
   DeviceImage image;
   MeasuredValue record;
   AdjustSettings settings;

@@ -9,11 +9,12 @@
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"
+#include "support/sim_master_rig.h"
 
 namespace orn {
 namespace {
 
-class ConfigurationTest : public ::testing::Test {
+class ConfigurationTest : public ::testing::Test, protected test::SimMasterRig {
  protected:
   void SetUp() override {
     line.add(sim::TransmitterConfig{});
@@ -42,16 +43,8 @@ class ConfigurationTest : public ::testing::Test {
     ASSERT_TRUE(port.open(port.device_path, baud_for_rate_index(link.rate_index), link.parity));
   }
 
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::FixedClock clock;
   test::ScriptedPrompt prompt;
   NoProgress panel;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
   DeviceImage image;
   uint16_t never_read = 1;
   uint16_t init_flag = 0;

@@ -7,11 +7,12 @@
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"
+#include "support/sim_master_rig.h"
 
 namespace orn {
 namespace {
 
-class ProtectedWriteTest : public ::testing::Test {
+class ProtectedWriteTest : public ::testing::Test, protected test::SimMasterRig {
  protected:
   void SetUp() override {
     line.add(sim::TransmitterConfig{});
@@ -24,14 +25,6 @@ class ProtectedWriteTest : public ::testing::Test {
     return v;
   }
 
-  sim::SimLine line;
-  sim::SimSerialPort port{line};
-  test::VirtualPump pump;
-  test::FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(ProtectedWriteTest, UnlockWriteLockAndRefusalWhileLocked) {

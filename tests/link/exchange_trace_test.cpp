@@ -11,13 +11,15 @@
 #include "support/fakes.h"
 #include "support/scripted_port.h"
 #include "support/shared_folder.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
 
 using test::with_crc;
 
-class TraceTest : public ::testing::Test {
+// The rig's fixed clock stands at 08.12.2026 12:05:03.007.
+class TraceTest : public ::testing::Test, protected test::MasterRig<test::ScriptedPort> {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/orn-trace-XXXXXX";
@@ -34,13 +36,6 @@ class TraceTest : public ::testing::Test {
   }
 
   std::string dir;
-  test::ScriptedPort port;
-  test::VirtualPump pump;
-  test::FixedClock clock;  // 08.12.2026 12:05:03.007
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(TraceTest, ReadRecordsRequestAndAnswer) {

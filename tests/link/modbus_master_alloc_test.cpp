@@ -9,19 +9,15 @@
 #include "support/canned_port.h"
 #include "support/fakes.h"
 #include "settings/temp_folder.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
 
-TEST(MasterAllocation, ReadsWritesRetriesAndTheirTraceAllocateNothing) {
+struct MasterAllocation : ::testing::Test, test::MasterRig<test::CannedPort> {};
+
+TEST_F(MasterAllocation, ReadsWritesRetriesAndTheirTraceAllocateNothing) {
   if (!test::kAllocationsCounted) GTEST_SKIP() << "the sanitizer owns malloc";
-  test::CannedPort port;
-  test::VirtualPump pump;
-  test::FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
   pump.waits.reserve(1000);
   const test::TempFolder folder;
   exchange.log_file_name = folder.file("COM.txt");

@@ -7,6 +7,7 @@
 
 #include "support/fakes.h"
 #include "support/scripted_port.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
@@ -14,15 +15,8 @@ namespace {
 using test::Bytes;
 using test::with_crc;
 
-class MasterTest : public ::testing::Test {
+class MasterTest : public ::testing::Test, protected test::MasterRig<test::ScriptedPort> {
  protected:
-  test::ScriptedPort port;
-  test::VirtualPump pump;
-  test::FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(MasterTest, ReadOneRegisterSendsTheKnownFrameAndAsksTwoSurplusBytes) {

@@ -12,6 +12,7 @@
 #include "link/tcp_serial_port.h"
 #include "support/fakes.h"
 #include "support/scripted_tcp_server.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
@@ -55,7 +56,7 @@ TEST(ModbusTcpPath, ParsesHostAndOptionalPort) {
   EXPECT_FALSE(is_network_path("/dev/ttyUSB0"));
 }
 
-class ModbusTcpTest : public ::testing::Test {
+class ModbusTcpTest : public ::testing::Test, protected test::MasterRig<TcpSerialPort> {
  protected:
   void connect(ScriptedTcpServer& server) {
     ASSERT_FALSE(server.path().empty());
@@ -63,13 +64,6 @@ class ModbusTcpTest : public ::testing::Test {
     ASSERT_EQ(port.frame_format(), FrameFormat::Mbap);
   }
 
-  TcpSerialPort port;
-  test::VirtualPump pump;
-  test::FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 const Bytes kValuePdu = {0x03, 0x02, 0x12, 0x34};

@@ -11,11 +11,13 @@
 #include "support/child_process.h"
 #include "support/fakes.h"
 #include "support/tcp_gateway.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
 
-class GatewayToSimulator : public ::testing::Test {
+class GatewayToSimulator : public ::testing::Test,
+                           protected test::MasterRig<SystemSerialPort, BlockingPump, SystemClock> {
  protected:
   void SetUp() override {
     sim = std::make_unique<test::ChildProcess>(std::vector<std::string>{ORN20MB_SIM, "--pressure", "101.325"});
@@ -34,16 +36,9 @@ class GatewayToSimulator : public ::testing::Test {
 
   std::unique_ptr<test::ChildProcess> sim;
   std::unique_ptr<test::TcpGateway> gateway;
-  SystemSerialPort port;
   PortMap ports;
   test::ScriptedPrompt prompt;
   PortConnection connection{port, ports, prompt};
-  BlockingPump pump;
-  SystemClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(GatewayToSimulator, ReadsAndWritesThroughAMappedPortNumber) {

@@ -21,6 +21,7 @@
 #include "link/system_serial_port.h"
 #include "support/fakes.h"
 #include "support/tcp_gateway.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
@@ -88,7 +89,7 @@ class SilentGateway {
   std::string path_;
 };
 
-class TcpMasterTest : public ::testing::Test {
+class TcpMasterTest : public ::testing::Test, protected test::MasterRig<TcpSerialPort, BlockingPump, SystemClock> {
  protected:
   std::chrono::milliseconds timed_read(uint16_t& faults) {
     uint16_t values[11] = {};
@@ -97,13 +98,6 @@ class TcpMasterTest : public ::testing::Test {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   }
 
-  TcpSerialPort port;
-  BlockingPump pump;
-  SystemClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(TcpMasterTest, AGatewayThatNeverAnswersGivesNoAnswerAfterTheTotalTimeout) {

@@ -7,6 +7,7 @@
 #include "link/modbus_master.h"
 #include "support/fakes.h"
 #include "support/scripted_port.h"
+#include "support/master_rig.h"
 
 namespace orn::test {
 
@@ -35,14 +36,6 @@ inline BlockWords good_block() {
   return {kPizmfHi, kPizmfLo, 0x8000, 0x0000, 0x0200, 0, 0, 0x0040, kTizmfHi, kTizmfLo, 0};
 }
 
-struct MasterFixture {
-  ScriptedPort port;
-  VirtualPump pump;
-  FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
-};
+using MasterFixture = MasterRig<ScriptedPort>;
 
 }  // namespace orn::test

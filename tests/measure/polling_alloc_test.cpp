@@ -11,20 +11,16 @@
 #include "support/allocation_counter.h"
 #include "support/canned_port.h"
 #include "support/fakes.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
 
-TEST(PollingAllocation, CyclesWithTraceAndLogAllocateNothing) {
+struct PollingAllocation : ::testing::Test, test::MasterRig<test::CannedPort> {};
+
+TEST_F(PollingAllocation, CyclesWithTraceAndLogAllocateNothing) {
   if (!test::kAllocationsCounted) GTEST_SKIP() << "the sanitizer owns malloc";
-  test::CannedPort port;
-  test::VirtualPump pump;
-  test::FixedClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
   exchange.reask_val = 1;  // every third cycle fails
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
   pump.waits.reserve(1000);
   const test::TempFolder folder;
   exchange.use_log_file = 1;

@@ -8,6 +8,7 @@
 #include "link/posix_serial_port.h"
 #include "support/child_process.h"
 #include "support/null_modem.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
@@ -19,7 +20,8 @@ struct Peer {
 
 void PrintTo(const Peer& p, std::ostream* os) { *os << p.name; }
 
-class PeerTest : public ::testing::TestWithParam<Peer> {
+class PeerTest : public ::testing::TestWithParam<Peer>,
+                 protected test::MasterRig<PosixSerialPort, BlockingPump, SystemClock> {
  protected:
   void SetUp() override {
     std::vector<std::string> argv = GetParam().command;
@@ -37,13 +39,6 @@ class PeerTest : public ::testing::TestWithParam<Peer> {
 
   test::NullModem modem;
   std::unique_ptr<test::ChildProcess> slave;
-  PosixSerialPort port;
-  BlockingPump pump;
-  SystemClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_P(PeerTest, ReadsElevenRegistersOfTheMeasurementBlock) {

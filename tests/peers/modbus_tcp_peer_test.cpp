@@ -10,6 +10,7 @@
 #include "link/tcp_serial_port.h"
 #include "support/child_process.h"
 #include "support/tcp_gateway.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
@@ -37,7 +38,7 @@ std::string start_pymodbus(std::unique_ptr<test::ChildProcess>& child, const cha
   return "modbus-tcp:127.0.0.1:" + std::to_string(port);
 }
 
-class TcpPeer {
+class TcpPeer : protected test::MasterRig<TcpSerialPort, BlockingPump, SystemClock> {
  protected:
   void start(const Server& s, const char* mode) {
     const std::string path = s.start(server, mode);
@@ -52,13 +53,6 @@ class TcpPeer {
   }
 
   std::unique_ptr<test::ChildProcess> server;
-  TcpSerialPort port;
-  BlockingPump pump;
-  SystemClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 class TcpPeerTest : public TcpPeer, public ::testing::TestWithParam<Server> {

@@ -9,11 +9,13 @@
 #include "support/child_process.h"
 #include "support/null_modem.h"
 #include "support/tcp_gateway.h"
+#include "support/master_rig.h"
 
 namespace orn {
 namespace {
 
-class GatewayToLibmodbus : public ::testing::Test {
+class GatewayToLibmodbus : public ::testing::Test,
+                           protected test::MasterRig<TcpSerialPort, BlockingPump, SystemClock> {
  protected:
   void SetUp() override {
     slave = std::make_unique<test::ChildProcess>(std::vector<std::string>{LIBMODBUS_SLAVE, modem.path_a()});
@@ -31,13 +33,6 @@ class GatewayToLibmodbus : public ::testing::Test {
   test::NullModem modem;
   std::unique_ptr<test::ChildProcess> slave;
   std::unique_ptr<test::TcpGateway> gateway;
-  TcpSerialPort port;
-  BlockingPump pump;
-  SystemClock clock;
-  LinkParams link;
-  ExchangeSettings exchange;
-  RateTimeouts timeouts;
-  ModbusMaster master{port, pump, clock, link, exchange, timeouts};
 };
 
 TEST_F(GatewayToLibmodbus, ReadsWritesAndGetsExceptions) {
