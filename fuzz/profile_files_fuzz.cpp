@@ -1,48 +1,16 @@
 // Profiles and the construction-type catalogue of any content: a read-only
 // load writes nothing, a load with write-back done twice changes nothing the
 // second time, and what a save writes loads and saves back to the same bytes.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "fuzz_files.h"
 #include "settings/konstr_catalogue.h"
 #include "settings/profile.h"
 
 namespace {
-
-void require(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-// A folder for the files of every input, removed when the fuzzer ends.
-struct Folder {
-  Folder() {
-    path = access("/dev/shm", W_OK) == 0 ? "/dev/shm/orn-fuzz-profile-XXXXXX" : "/tmp/orn-fuzz-profile-XXXXXX";
-    if (mkdtemp(path.data()) == nullptr) abort();
-  }
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string path;
-};
-
-const std::string& folder() {
-  static const Folder f;
-  return f.path;
-}
-
-void put(const std::string& path, const uint8_t* data, size_t size) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-std::string get(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // One profile's worth of memory.
 struct Memory {
@@ -56,6 +24,7 @@ struct Memory {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace orn::fuzz;
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string prf = folder() + "/fuzz.prf";
   put(prf, data, size);

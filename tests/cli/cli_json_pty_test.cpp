@@ -15,9 +15,7 @@
 #include <sstream>
 
 #include "cli/config_registers.h"
-#include "cli/run_program.h"
-#include "settings/temp_folder.h"
-#include "support/child_process.h"
+#include "cli/cli_sim_program.h"
 
 namespace orn {
 namespace {
@@ -62,23 +60,11 @@ std::vector<Object> parse_lines(const std::string& text) {
   return objects;
 }
 
-class JsonAgainstSimulator : public ::testing::Test {
+class JsonAgainstSimulator : public test::CliAgainstSimProgram {
  protected:
   void SetUp() override {
     if (access(kPython, X_OK) != 0) GTEST_SKIP() << "no python3 to parse JSON";
-    sim = std::make_unique<test::ChildProcess>(
-        std::vector<std::string>{ORN20MB_SIM, "--pressure", "101.325", "--izmerr", "2"});
-    device = sim->read_line(10000);
-    ASSERT_FALSE(device.empty());
-  }
-  void TearDown() override {
-    if (sim) {
-      EXPECT_EQ(sim->terminate(), 0);
-    }
-  }
-  test::ProgramResult cli(std::vector<std::string> args, const test::StopAt& stop = {}) {
-    args.insert(args.begin(), {ORN20MB_CLI, "-d", device});
-    return test::run_program(args, folder.path(), 60000, -1, stop);
+    start({"--pressure", "101.325", "--izmerr", "2"});
   }
   static void expect_reading(const Object& o) {
     EXPECT_EQ(o.at("ok"), "true");
@@ -93,9 +79,6 @@ class JsonAgainstSimulator : public ::testing::Test {
     EXPECT_EQ(o.at("exception"), "0");
   }
 
-  test::TempFolder folder;
-  std::unique_ptr<test::ChildProcess> sim;
-  std::string device;
 };
 
 TEST_F(JsonAgainstSimulator, ReadAndPollPrintAnObjectPerReading) {

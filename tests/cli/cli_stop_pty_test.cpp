@@ -8,9 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "cli/run_program.h"
-#include "settings/temp_folder.h"
-#include "support/child_process.h"
+#include "cli/cli_sim_program.h"
 
 namespace orn {
 namespace {
@@ -20,33 +18,14 @@ constexpr int kPromptlyMs = 3000;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-class StopAgainstSimulator : public ::testing::Test {
+class StopAgainstSimulator : public test::CliAgainstSimProgram {
  protected:
-  void start(std::vector<std::string> options) {
-    options.insert(options.begin(), ORN20MB_SIM);
-    sim = std::make_unique<test::ChildProcess>(options);
-    device = sim->read_line(10000);
-    ASSERT_FALSE(device.empty());
-  }
-  void TearDown() override {
-    if (sim) {
-      EXPECT_EQ(sim->terminate(), 0);
-    }
-  }
-  test::ProgramResult cli(std::vector<std::string> args, const test::StopAt& stop = {}) {
-    args.insert(args.begin(), {ORN20MB_CLI, "--device", device});
-    return test::run_program(args, folder.path(), 60000, -1, stop);
-  }
   // USERLOCK and CLBLOCK as the device answers them: 0 0 when it is locked.
   std::string protection() {
     const auto r = cli({"regs", "read", "0x04FE", "2"});
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
   }
-
-  test::TempFolder folder;
-  std::unique_ptr<test::ChildProcess> sim;
-  std::string device;
 };
 
 constexpr const char* kLocked = "0x04FE 0x0000 0\n0x04FF 0x0000 0\n";

@@ -20,42 +20,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using test::ScriptedTcpServer;
 
-TEST(ModbusTcpPath, ParsesHostAndOptionalPort) {
-  struct Case {
-    const char* path;
-    bool ok;
-    const char* host;
-    const char* port;
-  };
-  const Case cases[] = {
-      {"modbus-tcp:192.168.0.7", true, "192.168.0.7", "502"},
-      {"modbus-tcp:plc.local:1502", true, "plc.local", "1502"},
-      {"modbus-tcp:[::1]", true, "::1", "502"},
-      {"modbus-tcp:[::1]:5020", true, "::1", "5020"},
-      {"modbus-tcp:", false, "", ""},
-      {"modbus-tcp::502", false, "", ""},
-      {"modbus-tcp:host:", false, "", ""},
-      {"modbus-tcp:host:0", false, "", ""},
-      {"modbus-tcp:host:65536", false, "", ""},
-      {"modbus-tcp:::1", false, "", ""},  // IPv6 without brackets
-      {"modbus-tcp:[::1", false, "", ""},
-      {"tcp:host:502", false, "", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    const auto a = parse_modbus_tcp_path(c.path);
-    ASSERT_EQ(a.has_value(), c.ok);
-    if (c.ok) {
-      EXPECT_EQ(a->host, c.host);
-      EXPECT_EQ(a->port, c.port);
-    }
-  }
-  EXPECT_FALSE(parse_tcp_path("modbus-tcp:host:502"));
-  EXPECT_TRUE(is_network_path("modbus-tcp:host"));
-  EXPECT_TRUE(is_network_path("tcp:host:1"));
-  EXPECT_FALSE(is_network_path("/dev/ttyUSB0"));
-}
-
 class ModbusTcpTest : public ::testing::Test, protected test::MasterRig<TcpSerialPort> {
  protected:
   void connect(ScriptedTcpServer& server) {

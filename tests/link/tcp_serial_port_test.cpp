@@ -28,38 +28,57 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Gateway paths name host and port; Modbus TCP paths may leave the port at 502.
 TEST(TcpPath, ParsesHostAndPort) {
+  enum Parser { kGateway, kModbus };
   struct Case {
+    Parser parser;
     const char* path;
     bool ok;
     const char* host;
     const char* port;
   };
   const Case cases[] = {
-      {"tcp:127.0.0.1:502", true, "127.0.0.1", "502"},
-      {"tcp:gateway.local:4001", true, "gateway.local", "4001"},
-      {"tcp:[::1]:65535", true, "::1", "65535"},
-      {"tcp:host:1", true, "host", "1"},
-      {"tcp:host:0", false, "", ""},
-      {"tcp:host:65536", false, "", ""},
-      {"tcp:host:", false, "", ""},
-      {"tcp::502", false, "", ""},
-      {"tcp:host", false, "", ""},
-      {"tcp:::1:502", false, "", ""},  // IPv6 without brackets
-      {"tcp:[]:502", false, "", ""},
-      {"tcp:host:50x", false, "", ""},
-      {"/dev/ttyUSB0", false, "", ""},
-      {"TCP:host:502", false, "", ""},
+      {kModbus, "modbus-tcp:192.168.0.7", true, "192.168.0.7", "502"},
+      {kModbus, "modbus-tcp:plc.local:1502", true, "plc.local", "1502"},
+      {kModbus, "modbus-tcp:[::1]", true, "::1", "502"},
+      {kModbus, "modbus-tcp:[::1]:5020", true, "::1", "5020"},
+      {kModbus, "modbus-tcp:", false, "", ""},
+      {kModbus, "modbus-tcp::502", false, "", ""},
+      {kModbus, "modbus-tcp:host:", false, "", ""},
+      {kModbus, "modbus-tcp:host:0", false, "", ""},
+      {kModbus, "modbus-tcp:host:65536", false, "", ""},
+      {kModbus, "modbus-tcp:::1", false, "", ""},  // IPv6 without brackets
+      {kModbus, "modbus-tcp:[::1", false, "", ""},
+      {kModbus, "tcp:host:502", false, "", ""},
+      {kGateway, "tcp:127.0.0.1:502", true, "127.0.0.1", "502"},
+      {kGateway, "tcp:gateway.local:4001", true, "gateway.local", "4001"},
+      {kGateway, "tcp:[::1]:65535", true, "::1", "65535"},
+      {kGateway, "tcp:host:1", true, "host", "1"},
+      {kGateway, "tcp:host:0", false, "", ""},
+      {kGateway, "tcp:host:65536", false, "", ""},
+      {kGateway, "tcp:host:", false, "", ""},
+      {kGateway, "tcp::502", false, "", ""},
+      {kGateway, "tcp:host", false, "", ""},
+      {kGateway, "tcp:::1:502", false, "", ""},  // IPv6 without brackets
+      {kGateway, "tcp:[]:502", false, "", ""},
+      {kGateway, "tcp:host:50x", false, "", ""},
+      {kGateway, "/dev/ttyUSB0", false, "", ""},
+      {kGateway, "TCP:host:502", false, "", ""},
+      {kGateway, "modbus-tcp:host:502", false, "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    const auto a = parse_tcp_path(c.path);
+    const auto a = c.parser == kModbus ? parse_modbus_tcp_path(c.path) : parse_tcp_path(c.path);
     ASSERT_EQ(a.has_value(), c.ok);
     if (c.ok) {
       EXPECT_EQ(a->host, c.host);
       EXPECT_EQ(a->port, c.port);
     }
   }
+  EXPECT_TRUE(is_network_path("modbus-tcp:host"));
+  EXPECT_TRUE(is_network_path("tcp:host:1"));
+  EXPECT_FALSE(is_network_path("/dev/ttyUSB0"));
 }
 
 // A socket that listens on loopback: the kernel accepts connections into its

@@ -1,6 +1,7 @@
-# Builds the .deb with CPack from the build tree and checks what it holds and
-# what it depends on; prints the listing.
-# cmake -DCPACK=... -DCONFIG=.../CPackConfig.cmake -DOUT_DIR=... -P check_deb.cmake
+# Builds the .deb with CPack from the build tree, checks what it holds and
+# what it depends on, then runs lintian on it: any error or warning fails.
+# Prints the listing and the tags that remain.
+# cmake -DCPACK=... -DCONFIG=.../CPackConfig.cmake -DLINTIAN=... -DOUT_DIR=... -P check_deb.cmake
 file(REMOVE_RECURSE "${OUT_DIR}")
 execute_process(COMMAND "${CPACK}" --config "${CONFIG}" -G DEB -B "${OUT_DIR}"
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -46,3 +47,10 @@ foreach(dep libqt6widgets6 libqt6gui6 libqt6svg6 qt6-translations-l10n fonts-lib
     message(FATAL_ERROR "the package does not depend on ${dep}")
   endif()
 endforeach()
+# The informational tags are shown too; only errors and warnings fail.
+execute_process(COMMAND "${LINTIAN}" --fail-on error,warning --display-info ${debs}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("lintian ${debs}:\n${out}${err}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "lintian found errors or warnings (exit ${rc})")
+endif()

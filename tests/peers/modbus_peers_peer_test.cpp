@@ -9,6 +9,7 @@
 #include "support/child_process.h"
 #include "support/null_modem.h"
 #include "support/master_rig.h"
+#include "peer_checks.h"
 
 namespace orn {
 namespace {
@@ -41,31 +42,13 @@ class PeerTest : public ::testing::TestWithParam<Peer>,
   std::unique_ptr<test::ChildProcess> slave;
 };
 
-TEST_P(PeerTest, ReadsElevenRegistersOfTheMeasurementBlock) {
-  uint16_t values[11] = {};
-  const ExchangeResult r = master.read(0x0100, 11, values);
-  EXPECT_EQ(r.faults, 0);
-  EXPECT_EQ(r.exception, 0);
-  for (int k = 0; k < 11; ++k) EXPECT_EQ(values[k], 0x1000 + k) << k;
-}
+TEST_P(PeerTest, ReadsElevenRegistersOfTheMeasurementBlock) { test::expectMeasurementBlockRead(master); }
 
-TEST_P(PeerTest, WrittenRegistersReadBack) {
-  const uint16_t written[3] = {0x4B1D, 0x0000, 0xFFFF};
-  EXPECT_TRUE(master.write(0x0110, 3, written, "TEST").ok());
-  uint16_t read_back[3] = {};
-  EXPECT_TRUE(master.read(0x0110, 3, read_back).ok());
-  EXPECT_EQ(std::vector<uint16_t>(read_back, read_back + 3), std::vector<uint16_t>(written, written + 3));
-}
+TEST_P(PeerTest, WrittenRegistersReadBack) { test::expectWrittenRegistersReadBack(master); }
 
 TEST_P(PeerTest, AnUnmappedAddressGivesExceptionTwo) {
   exchange.retry_mask = 0;
-  uint16_t values[2] = {};
-  ExchangeResult r = master.read(0x0000, 2, values);
-  EXPECT_EQ(r.faults, 0x001A);
-  EXPECT_EQ(r.exception, 2);
-  r = master.write(0x0000, 2, values, "TEST");
-  EXPECT_EQ(r.faults, 0x001A);
-  EXPECT_EQ(r.exception, 2);
+  test::expectExceptionTwoAtAnUnmappedAddress(master);
 }
 
 TEST_P(PeerTest, AnotherSlaveAddressGetsNoAnswer) {
