@@ -11,7 +11,6 @@
 namespace orn {
 namespace {
 
-const QColor kLineColour(0, 90, 200);
 constexpr int kPad = 6;        // between the widget's edge, the title, the labels and the axes
 constexpr int kTickLength = 4;
 constexpr int kLabelSpacing = 3;  // tick labels are at least this many label heights (widths) apart
@@ -24,6 +23,11 @@ QColor shade(const QPalette& palette, int text_percent) {
   const QColor text = palette.text().color();
   auto mix = [&](int b, int t) { return (b * (100 - text_percent) + t * text_percent) / 100; };
   return QColor(mix(base.red(), text.red()), mix(base.green(), text.green()), mix(base.blue(), text.blue()));
+}
+
+// The trace: a deep blue on a light background, a light one on a dark background.
+QColor lineColour(const QPalette& palette) {
+  return qGray(palette.base().color().rgb()) >= 128 ? QColor(0, 90, 200) : QColor(110, 175, 255);
 }
 
 QString timeFormat(int64_t step_ms) { return step_ms < 60'000 ? "HH:mm:ss" : "HH:mm"; }
@@ -113,9 +117,9 @@ void TrendPlot::paintTrace(QPainter& p, const QRect& area) const {
   p.setClipRect(area);
   // A 1 px line without antialiasing keeps the raster engine on its fast
   // path; a wider or smoothed one goes through the stroker, five times slower.
-  p.setPen(QPen(kLineColour, 1));
+  p.setPen(QPen(lineColour(palette()), 1));
   p.drawPath(path);
-  p.setPen(QPen(kLineColour, 3.0, Qt::SolidLine, Qt::SquareCap));
+  p.setPen(QPen(lineColour(palette()), 3.0, Qt::SolidLine, Qt::SquareCap));
   p.drawPoints(dots);
   p.setClipping(false);
 }
