@@ -50,9 +50,4 @@ std::optional<PortMapping> parse_port_mapping(std::string_view spec) {
   return PortMapping{n, std::string(spec.substr(eq + 1))};
 }
 
-bool apply_port_mapping(PortMap& map, std::string_view spec) {
-  const auto m = parse_port_mapping(spec);
-  return m && map.set(m->port, m->path);
-}
-
 }  // namespace orn

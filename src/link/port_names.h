@@ -44,7 +44,4 @@ struct PortMapping {
 // number from 1 to 255, the '=' is missing or the path is empty.
 std::optional<PortMapping> parse_port_mapping(std::string_view spec);
 
-// Applies one "N=PATH" mapping; false, leaving the map unchanged, when it does not parse.
-bool apply_port_mapping(PortMap& map, std::string_view spec);
-
 }  // namespace orn
