@@ -9,7 +9,7 @@
 #include <string>
 
 #include "settings/ini_file.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {

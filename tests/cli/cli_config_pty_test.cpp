@@ -14,7 +14,7 @@
 
 #include "cli/config_registers.h"
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 
 namespace orn {

@@ -11,7 +11,7 @@
 #include "cli/cli_run.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"

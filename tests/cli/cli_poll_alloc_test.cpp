@@ -7,7 +7,7 @@
 #include <streambuf>
 
 #include "cli/cli_run.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/allocation_counter.h"
 #include "support/canned_port.h"
 #include "support/fakes.h"

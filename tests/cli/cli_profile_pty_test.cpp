@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 #include "text/cp1251.h"
 

@@ -12,7 +12,7 @@
 #include <regex>
 
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 #include "support/null_modem.h"
 #include "support/tcp_gateway.h"

@@ -9,7 +9,7 @@
 
 #include "support/fakes.h"
 #include "support/scripted_port.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 
 namespace orn {

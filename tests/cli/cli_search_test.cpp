@@ -7,7 +7,7 @@
 
 #include "cli/cli_run.h"
 #include "cli/cli_search.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"

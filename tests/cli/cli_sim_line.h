@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/cli_run.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "sim/register_map.h"
 #include "sim/sim_line.h"
 #include "sim/sim_serial_port.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 
 namespace orn::test {

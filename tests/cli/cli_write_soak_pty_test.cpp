@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "cli/run_program.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/child_process.h"
 
 namespace orn {

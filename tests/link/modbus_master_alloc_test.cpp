@@ -8,7 +8,7 @@
 #include "support/allocation_counter.h"
 #include "support/canned_port.h"
 #include "support/fakes.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/master_rig.h"
 
 namespace orn {

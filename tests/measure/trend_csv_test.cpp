@@ -8,7 +8,7 @@
 #include <regex>
 #include <sstream>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "support/shared_folder.h"
 
 namespace orn {

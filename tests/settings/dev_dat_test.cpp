@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "settings/to_dat.h"
 
 namespace orn {

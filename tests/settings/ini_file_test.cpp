@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {

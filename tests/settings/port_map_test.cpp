@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {

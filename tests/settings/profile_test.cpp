@@ -7,7 +7,7 @@
 
 #include "device/value_codec.h"
 #include "settings/konstr_catalogue.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "text/cp1251.h"
 
 namespace orn {

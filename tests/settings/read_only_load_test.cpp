@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "settings/dev_dat.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "settings/to_dat.h"
 
 namespace orn {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "sim_test_master.h"
 #include "support/child_process.h"
 

@@ -2,18 +2,24 @@
 // A fresh folder per test, removed afterwards, and whole-file helpers.
 #include <stdlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace orn::test {
 
 class TempFolder {
  public:
+  // A folder that cannot be made fails the test at once: an empty path would
+  // put the test's files at the root ("/dev.dat").
   TempFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "orn-settings-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
+    std::string tmpl = (std::filesystem::temp_directory_path() / "orn-test-XXXXXX").string();
+    if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp " + tmpl + ": " + std::strerror(errno));
+    path_ = tmpl;
   }
   ~TempFolder() {
     std::error_code ec;
