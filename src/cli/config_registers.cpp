@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/cli_options.h"
+#include "device/flag_bits.h"
 #include "device/input_checks.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
@@ -218,7 +219,7 @@ std::string take_byte_order(std::string_view text, DeviceImage& image) {
   return "";
 }
 
-// Flag words: the pages set only the bits of Mask, the others go back as read.
+// Flag words: the pages set only the named bits of Mask, the others go back as read.
 template <Field F>
 std::string show_bits(const DeviceImage& image) {
   char text[8];
@@ -281,7 +282,7 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"DAY", kNone, show_number<&I::day>, nullptr, &I::day},
     {"MONTH", kNone, show_number<&I::month>, nullptr, &I::month},
     {"YEAR", kNone, show_year, nullptr, &I::year},
-    {"ADR", kExchange, show_number<&I::adr>, take_choice<&I::adr, 0, 247>, &I::adr},
+    {"ADR", kExchange, show_number<&I::adr>, take_choice<&I::adr, kAddressCode.first, kAddressCode.last>, &I::adr},
     {"RATE", kExchange, show_rate, take_rate, &I::rate},
     {"PARITY", kExchange, show_parity, take_parity, &I::parity},
     {"PROT", kNone, show_number<&I::prot>, nullptr, &I::prot},
@@ -291,9 +292,9 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"DELY", kExchange, show_number<&I::dely>, take_dely, &I::dely},
     {"TimeGapDev", kGap, show_number<&I::time_gap_dev>, take_device_gap, &I::time_gap_dev},
     {"UNIT", kSensor, show_unit, take_unit, &I::unit},
-    {"XNUL", kSensor, show_bits<&I::xnul>, take_bits<&I::xnul, 0x0002>, &I::xnul},
-    {"XBND", kSensor, show_bits<&I::xbnd>, take_bits<&I::xbnd, 0x000F>, &I::xbnd},
-    {"XFSET", kSensor, show_bits<&I::xfset>, take_bits<&I::xfset, 0x0001>, &I::xfset},
+    {"XNUL", kSensor, show_bits<&I::xnul>, take_bits<&I::xnul, flag_mask("XNUL")>, &I::xnul},
+    {"XBND", kSensor, show_bits<&I::xbnd>, take_bits<&I::xbnd, flag_mask("XBND")>, &I::xbnd},
+    {"XFSET", kSensor, show_bits<&I::xfset>, take_bits<&I::xfset, flag_mask("XFSET")>, &I::xfset},
     {"T90", kSensor, show_t90, take_t90, &I::t90},
     {"DIAPMINKPA", kNone, show_float<&I::diapminkpa>, nullptr, nullptr},
     {"DIAPMAXKPA", kNone, show_float<&I::diapmaxkpa>, nullptr, nullptr},
@@ -305,7 +306,7 @@ constexpr ConfigRegister kConfigRegisters[] = {
      &I::lincutoff},
     {"MAXOVLD", kSensor, show_percent<&I::maxovld, kPercent>, take_percent<&I::maxovld, kPercent>, &I::maxovld},
     {"MINOVLD", kSensor, show_percent<&I::minovld, kPercent>, take_percent<&I::minovld, kPercent>, &I::minovld},
-    {"XSQR", kSensor, show_bits<&I::xsqr>, take_bits<&I::xsqr, 0x0003>, &I::xsqr},
+    {"XSQR", kSensor, show_bits<&I::xsqr>, take_bits<&I::xsqr, flag_mask("XSQR")>, &I::xsqr},
     {"shift", kNone, show_float<&I::shift>, nullptr, nullptr},
     {"diap", kNone, show_float<&I::diap>, nullptr, nullptr},
     {"fltype", kSensor, show_byte_order, take_byte_order, &I::fltype},
@@ -315,7 +316,7 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"SENSUNIT", kNone, show_sensor_unit, nullptr, &I::sensunit},
     {"SENSNUM", kNone, show_sensor_number, nullptr, nullptr},
     {"SENSCLASS", kNone, show_accuracy_class, nullptr, nullptr},
-    {"DIGITS", kSensor, show_number<&I::digits>, take_choice<&I::digits, 0, 3>, &I::digits},
+    {"DIGITS", kSensor, show_number<&I::digits>, take_choice<&I::digits, kDigitsCode.first, kDigitsCode.last>, &I::digits},
 };
 
 // Every name is the register map's (a misspelt one fails to compile here),

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "device/flag_bits.h"
 #include "device/value_codec.h"
 #include "text/cp1251.h"
 
@@ -49,12 +50,14 @@ bool take_integer(std::string_view text, uint16_t& target, Prompt* prompt, const
 }
 
 // A choice that stores its index; no choice leaves the register as it was.
-void take_index(int item, uint16_t& target, int offset = 0) {
-  if (item >= 0) target = static_cast<uint16_t>(item + offset);
+void take_index(int item, uint16_t& target) {
+  if (item >= 0) target = static_cast<uint16_t>(item);
 }
 
-void set_bit(uint16_t& reg, uint16_t bit, bool on) {
-  reg = static_cast<uint16_t>(on ? (reg | bit) : (reg & ~bit));
+// A choice whose register holds the index plus the code's offset, kept
+// within the code; no choice leaves the register as it was.
+void take_choice(int item, uint16_t& target, const ChoiceCode& code) {
+  if (item >= 0) target = choice_register(code, item);
 }
 
 }  // namespace
@@ -114,12 +117,15 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
   }
   if (!take_integer(in.sn_lo, image.sn_lo, &prompt, kFactoryNumberError)) return false;
   if (!take_integer(in.sn_hi, image.sn_hi, &prompt, kFactoryNumberError)) return false;
-  take_index(in.day_item, image.day, 1);
-  take_index(in.month_item, image.month, 1);
-  take_index(in.year_item, image.year);
-  image.rate = in.rate_item >= 0 && in.rate_item <= 7 ? static_cast<uint16_t>(in.rate_item + 3) : 7;
+  take_choice(in.day_item, image.day, kDayCode);
+  take_choice(in.month_item, image.month, kMonthCode);
+  take_choice(in.year_item, image.year, kYearCode);
+  // A rate outside the list is sent as 19200.
+  image.rate = in.rate_item >= 0 && in.rate_item <= kRateCode.last - kRateCode.offset
+                   ? choice_register(kRateCode, in.rate_item)
+                   : 7;
   image.parity = !in.parity_on ? 0 : (in.parity_even ? 2 : 1);
-  take_index(in.address_item, image.adr);
+  take_choice(in.address_item, image.adr, kAddressCode);
   uint16_t dely = 0;
   if (!take_integer(in.dely, dely, &prompt, kDelayError)) return false;
   image.dely = dely_register(dely);
@@ -128,22 +134,22 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
                      : 0;
   if (!take_integer(in.ver_hard, image.ver_hard, &prompt, kHardwareError)) return false;
   if (!take_integer(in.ver_soft, image.ver_soft, &prompt, kSoftwareError)) return false;
-  take_index(in.watchdog_item, image.timer);
+  take_choice(in.watchdog_item, image.timer, kTimerCode);
   return true;
 }
 
 bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prompt) {
   take_index(in.unit_item, image.unit);
-  set_bit(image.xsqr, 0x0001, in.square_root);
-  set_bit(image.xsqr, 0x0002, in.linearisation);
-  set_bit(image.xbnd, 0x0004, in.zero_cutoff);
-  set_bit(image.xfset, 0x0001, in.factory_by_button);
-  set_bit(image.xbnd, 0x0008, in.max_cutoff);
-  set_bit(image.xbnd, 0x0001, in.overrun_up);
-  set_bit(image.xbnd, 0x0002, in.overrun_down);
-  set_bit(image.xnul, 0x0002, in.zero_by_reed);
+  set_flag(image, Flag::SquareRoot, in.square_root);
+  set_flag(image, Flag::Linearisation, in.linearisation);
+  set_flag(image, Flag::ZeroCutoff, in.zero_cutoff);
+  set_flag(image, Flag::FactoryByButton, in.factory_by_button);
+  set_flag(image, Flag::MaxCutoff, in.max_cutoff);
+  set_flag(image, Flag::OverrunUp, in.overrun_up);
+  set_flag(image, Flag::OverrunDown, in.overrun_down);
+  set_flag(image, Flag::ZeroByReed, in.zero_by_reed);
   if (in.settling_item >= 0) image.t90 = t90_register(static_cast<uint16_t>(in.settling_item));
-  take_index(in.digits_item, image.digits);
+  take_choice(in.digits_item, image.digits, kDigitsCode);
 
   struct PercentField {
     const std::string& text;

@@ -49,14 +49,14 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
 // Inputs of the page "Настройки датчика".
 struct SensorInputs {
   int unit_item = 0;            // ComboBox10
-  bool square_root = false;     // CheckBox5: XSQR bit 0
-  bool linearisation = false;   // CheckBox22: XSQR bit 1
-  bool zero_cutoff = false;     // CheckBox20: XBND bit 2
-  bool factory_by_button = false;  // CheckBox30: XFSET bit 0
-  bool max_cutoff = false;      // CheckBox21: XBND bit 3
-  bool overrun_up = false;      // CheckBox23: XBND bit 0
-  bool overrun_down = false;    // CheckBox24: XBND bit 1
-  bool zero_by_reed = false;    // CheckBox26: XNUL bit 1
+  bool square_root = false;     // CheckBox5: Flag::SquareRoot
+  bool linearisation = false;   // CheckBox22: Flag::Linearisation
+  bool zero_cutoff = false;     // CheckBox20: Flag::ZeroCutoff
+  bool factory_by_button = false;  // CheckBox30: Flag::FactoryByButton
+  bool max_cutoff = false;      // CheckBox21: Flag::MaxCutoff
+  bool overrun_up = false;      // CheckBox23: Flag::OverrunUp
+  bool overrun_down = false;    // CheckBox24: Flag::OverrunDown
+  bool zero_by_reed = false;    // CheckBox26: Flag::ZeroByReed
   int settling_item = 0;        // ComboBox11, whole seconds
   int digits_item = 0;          // ComboBox17
   std::string nul_cutoff;       // Edit81

@@ -82,6 +82,25 @@ TEST(ExchangeInputs, CopiesEveryInputWithItsConversion) {
   EXPECT_EQ(image.parity, 0);
 }
 
+// A choice index beyond its list lands on the code's last value, never on a
+// register value the device does not define.
+TEST(ExchangeInputs, ChoicesBeyondTheirListStayInsideTheCode) {
+  ExchangeInputs in = good_exchange();
+  in.day_item = 40;
+  in.month_item = 12;
+  in.year_item = 16;
+  in.address_item = 300;
+  in.watchdog_item = 3000;
+  DeviceImage image;
+  test::ScriptedPrompt prompt;
+  ASSERT_TRUE(copy_exchange_inputs(in, image, prompt));
+  EXPECT_EQ(image.day, 31);
+  EXPECT_EQ(image.month, 12);
+  EXPECT_EQ(image.year, 15);
+  EXPECT_EQ(image.adr, 247);
+  EXPECT_EQ(image.timer, 2550);
+}
+
 TEST(ExchangeInputs, StopsAtTheFirstErrorWithItsMessages) {
   struct Case {
     void (*spoil)(ExchangeInputs&);
