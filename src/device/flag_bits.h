@@ -49,6 +49,8 @@ constexpr bool flag_bits_consistent() {
 }
 static_assert(flag_bits_consistent(), "flag bits: one row per Flag, in order, each bit once");
 
+inline constexpr size_t kFlagCount = std::size(kFlagBits);
+
 constexpr const FlagBit& flag_bit(Flag f) { return kFlagBits[static_cast<size_t>(f)]; }
 
 // The bits of a flag word that are controlled: the union of its named bits.

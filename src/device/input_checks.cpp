@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "device/flag_bits.h"
 #include "device/value_codec.h"
 #include "text/cp1251.h"
 
@@ -140,14 +139,7 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
 
 bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prompt) {
   take_index(in.unit_item, image.unit);
-  set_flag(image, Flag::SquareRoot, in.square_root);
-  set_flag(image, Flag::Linearisation, in.linearisation);
-  set_flag(image, Flag::ZeroCutoff, in.zero_cutoff);
-  set_flag(image, Flag::FactoryByButton, in.factory_by_button);
-  set_flag(image, Flag::MaxCutoff, in.max_cutoff);
-  set_flag(image, Flag::OverrunUp, in.overrun_up);
-  set_flag(image, Flag::OverrunDown, in.overrun_down);
-  set_flag(image, Flag::ZeroByReed, in.zero_by_reed);
+  for (const FlagBit& f : kFlagBits) set_flag(image, f.id, in.flags[static_cast<size_t>(f.id)]);
   if (in.settling_item >= 0) image.t90 = t90_register(static_cast<uint16_t>(in.settling_item));
   take_choice(in.digits_item, image.digits, kDigitsCode);
 

@@ -2,12 +2,14 @@
 // Turns the text and choices of the settings pages into device-image values,
 // with the messages for what cannot be represented. Plain data in, so the
 // window and the command line share every rule.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "device/device_image.h"
+#include "device/flag_bits.h"
 #include "link/prompt.h"
 
 namespace orn {
@@ -49,14 +51,8 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
 // Inputs of the page "Настройки датчика".
 struct SensorInputs {
   int unit_item = 0;            // ComboBox10
-  bool square_root = false;     // CheckBox5: Flag::SquareRoot
-  bool linearisation = false;   // CheckBox22: Flag::Linearisation
-  bool zero_cutoff = false;     // CheckBox20: Flag::ZeroCutoff
-  bool factory_by_button = false;  // CheckBox30: Flag::FactoryByButton
-  bool max_cutoff = false;      // CheckBox21: Flag::MaxCutoff
-  bool overrun_up = false;      // CheckBox23: Flag::OverrunUp
-  bool overrun_down = false;    // CheckBox24: Flag::OverrunDown
-  bool zero_by_reed = false;    // CheckBox26: Flag::ZeroByReed
+  std::array<bool, kFlagCount> flags{};  // the check boxes, one per flag bit
+  bool& flag(Flag f) { return flags[static_cast<size_t>(f)]; }
   int settling_item = 0;        // ComboBox11, whole seconds
   int digits_item = 0;          // ComboBox17
   std::string nul_cutoff;       // Edit81

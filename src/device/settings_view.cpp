@@ -1,6 +1,5 @@
 #include "device/settings_view.h"
 
-#include "device/flag_bits.h"
 #include "device/value_codec.h"
 #include "units/number_format.h"
 #include "units/pressure_units.h"
@@ -26,14 +25,7 @@ SensorPageView sensor_page_view(const DeviceImage& image) {
   v.constr_max = value(image.constrmaxkpa);
   v.unit_item = image.unit < kUnitCount ? image.unit : -1;
   v.unit_caption = unit_combo_caption(image.unit);
-  v.square_root = flag_on(image, Flag::SquareRoot);
-  v.linearisation = flag_on(image, Flag::Linearisation);
-  v.zero_cutoff = flag_on(image, Flag::ZeroCutoff);
-  v.max_cutoff = flag_on(image, Flag::MaxCutoff);
-  v.overrun_up = flag_on(image, Flag::OverrunUp);
-  v.overrun_down = flag_on(image, Flag::OverrunDown);
-  v.zero_by_reed = flag_on(image, Flag::ZeroByReed);
-  v.factory_by_button = flag_on(image, Flag::FactoryByButton);
+  for (const FlagBit& f : kFlagBits) v.flags[static_cast<size_t>(f.id)] = flag_on(image, f.id);
   v.settling_item = t90_seconds(image.t90);
   v.digits_item = choice_index(kDigitsCode, image.digits);
   v.nul_cutoff = percent(image.nulcutoff);

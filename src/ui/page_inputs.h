@@ -6,10 +6,15 @@
 #include "device/input_checks.h"
 #include "link/prompt.h"
 
+class QCheckBox;
+
 namespace orn {
 
 struct ExchangePage;
 struct SensorPage;
+
+// The check box of a flag bit on page 1.
+QCheckBox* flagBox(const SensorPage& page, Flag flag);
 
 // What the controls of each page hold, as the core's plain input records.
 ExchangeInputs exchangeInputs(const ExchangePage& page);

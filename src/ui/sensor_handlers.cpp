@@ -37,10 +37,10 @@ SensorHandlers::SensorHandlers(MainWindow& window, AppContext& context, MeasureH
   for (QLineEdit* f : {p.Edit81, p.Edit82, p.Edit83, p.Edit84, p.Edit85}) percent->watch(f);
   auto* point = new KeyFilter(Kind::PointOnly, this);
   const AdjustmentPanel& a = p.adjust;
-  for (QLineEdit* f : {a.Edit90, a.Edit91, a.Edit92, a.Edit93, p.Edit114, p.Edit115, p.Edit116})
-    point->watch(f);
+  for (QLineEdit* f : {a.Edit90, a.Edit91, a.Edit92, a.Edit93}) point->watch(f);
+  for (QLineEdit* f : trimEdits(p)) point->watch(f);
   // Installed last, so it sees the key before the point filter takes it.
-  for (QLineEdit* f : {p.Edit114, p.Edit115, p.Edit116}) f->installEventFilter(this);
+  for (QLineEdit* f : trimEdits(p)) f->installEventFilter(this);
 }
 
 void SensorHandlers::markOnChange() {
@@ -55,9 +55,10 @@ void SensorHandlers::markOnChange() {
     connect(f, &QComboBox::currentIndexChanged, this, [this, f] {
       if (!c_.updating) markEdited(f);
     });
-  for (QCheckBox* f : {p.CheckBox5, p.CheckBox20, p.CheckBox21, p.CheckBox22, p.CheckBox23, p.CheckBox24,
-                       p.CheckBox26, p.CheckBox30})
+  for (const FlagBit& flag : kFlagBits) {
+    QCheckBox* f = flagBox(p, flag.id);
     connect(f, &QCheckBox::clicked, this, [f] { markEdited(f); });
+  }
 }
 
 bool SensorHandlers::eventFilter(QObject* watched, QEvent* event) {

@@ -140,10 +140,10 @@ TEST(SensorInputs, FlagsKeepForeignBitsAndPercentsFollowTheirRules) {
   image.xnul = 0x8001;
   SensorInputs in;
   in.unit_item = 6;
-  in.square_root = true;
-  in.zero_cutoff = true;
-  in.overrun_down = true;
-  in.zero_by_reed = true;
+  in.flag(Flag::SquareRoot) = true;
+  in.flag(Flag::ZeroCutoff) = true;
+  in.flag(Flag::OverrunDown) = true;
+  in.flag(Flag::ZeroByReed) = true;
   in.settling_item = 12;
   in.digits_item = 3;
   in.nul_cutoff = "12abc";
