@@ -22,8 +22,6 @@ constexpr const char* kSoftwareError = "Вводимые данные верси
 constexpr const char* kUserTextError =
     "Пользовательский текст содержит символы, которых нет в кодировке прибора (Windows-1251). "
     "Проверьте поле ввода.";
-constexpr const char* kLinearLimited =
-    "Линейная область при корнеизвлечении будет ограничена 10%. Уточнение значения.";
 
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
@@ -57,6 +55,27 @@ void take_index(int item, uint16_t& target) {
 // within the code; no choice leaves the register as it was.
 void take_choice(int item, uint16_t& target, const ChoiceCode& code) {
   if (item >= 0) target = choice_register(code, item);
+}
+
+// One input of kSensorFields into its register; false after its message.
+bool take_field(const SensorField& f, const FieldInput& in, DeviceImage& image, Prompt* prompt) {
+  uint16_t& word = image.*f.word;
+  switch (f.kind) {
+    case SensorFieldKind::Choice: take_choice(in.item, word, f.code); return true;
+    case SensorFieldKind::Settling:
+      if (in.item >= 0) word = t90_register(static_cast<uint16_t>(in.item));
+      return true;
+    case SensorFieldKind::Percent: break;
+  }
+  const auto p = scan_real(in.text);
+  if (!p) {
+    input_error(prompt, f.error);
+    return false;
+  }
+  // A field limited below 100 % says so when it holds the value.
+  if (f.held && std::fabs(*p) > f.limit) input_error(prompt, f.held);
+  word = encode_percent(*p, f.limit);
+  return true;
 }
 
 }  // namespace
@@ -140,43 +159,9 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
 bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prompt) {
   take_index(in.unit_item, image.unit);
   for (const FlagBit& f : kFlagBits) set_flag(image, f.id, in.flags[static_cast<size_t>(f.id)]);
-  if (in.settling_item >= 0) image.t90 = t90_register(static_cast<uint16_t>(in.settling_item));
-  take_choice(in.digits_item, image.digits, kDigitsCode);
-
-  struct PercentField {
-    const std::string& text;
-    uint16_t& target;
-    const char* message;
-  };
-  const PercentField fields[] = {
-      {in.nul_cutoff, image.nulcutoff,
-       "Данные отсечки в 0 не удается представить числом. Проверьте поле ввода."},
-      {in.max_cutoff_pct, image.maxcutoff,
-       "Данные отсечки в max не удается представить числом. Проверьте поле ввода."},
-      {in.min_overload, image.minovld,
-       "Допустимый выход за диапазон в min не удается представить числом. Проверьте поле ввода."},
-      {in.max_overload, image.maxovld,
-       "Допустимый выход за диапазон в max не удается представить числом. Проверьте поле ввода."},
-  };
-  for (const PercentField& f : fields) {
-    const auto p = scan_real(f.text);
-    if (!p) {
-      input_error(prompt, f.message);
-      return false;
-    }
-    f.target = encode_percent(*p);
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    if (!take_field(kSensorFields[i], in.fields[i], image, prompt)) return false;
   }
-  auto lin = scan_real(in.lin_cutoff);
-  if (!lin) {
-    input_error(prompt, "Линейнуюю область при корнеизвлечении не удается представить числом. "
-                        "Проверьте поле ввода.");
-    return false;
-  }
-  if (std::fabs(*lin) > kLinCutoffLimit) {
-    input_error(prompt, kLinearLimited);
-    lin = kLinCutoffLimit;
-  }
-  image.lincutoff = encode_percent(*lin, kLinCutoffLimit);
   return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "device/device_image.h"
 #include "device/flag_bits.h"
+#include "device/sensor_fields.h"
 #include "link/prompt.h"
 
 namespace orn {
@@ -48,18 +49,20 @@ struct ExchangeInputs {
 // shows its message(s) and returns false, leaving the later inputs uncopied.
 bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& prompt);
 
+// A register of kSensorFields as its input holds it: a percent's text or a
+// choice's item.
+struct FieldInput {
+  std::string text;
+  int item = 0;
+};
+
 // Inputs of the page "Настройки датчика".
 struct SensorInputs {
   int unit_item = 0;            // ComboBox10
   std::array<bool, kFlagCount> flags{};  // the check boxes, one per flag bit
   bool& flag(Flag f) { return flags[static_cast<size_t>(f)]; }
-  int settling_item = 0;        // ComboBox11, whole seconds
-  int digits_item = 0;          // ComboBox17
-  std::string nul_cutoff;       // Edit81
-  std::string max_cutoff_pct;   // Edit82
-  std::string lin_cutoff;       // Edit83
-  std::string min_overload;     // Edit84
-  std::string max_overload;     // Edit85
+  std::array<FieldInput, kSensorFieldCount> fields{};  // in the order of kSensorFields
+  FieldInput& field(std::string_view reg) { return fields[sensor_field_index(reg)]; }
 };
 
 // Copies the sensor inputs; false after an input error (message shown).

@@ -22,10 +22,9 @@ void choose(QComboBox* box, int item) { box->setCurrentIndex(item); }
 }  // namespace
 
 QList<QWidget*> sensorPageInputs(const SensorPage& p) {
-  QList<QWidget*> inputs{p.Edit6,   p.Edit7,   p.Edit20,  p.Edit21,  p.Edit22,    p.Edit23,
-                         p.Edit81,  p.Edit82,  p.Edit83,  p.Edit84,  p.Edit85};
+  QList<QWidget*> inputs{p.Edit6, p.Edit7, p.Edit20, p.Edit21, p.Edit22, p.Edit23, p.ComboBox10};
+  for (size_t i = 0; i < kSensorFieldCount; ++i) inputs << fieldWidget(p, i).widget();
   for (QLineEdit* edit : trimEdits(p)) inputs << edit;
-  inputs << p.ComboBox10 << p.ComboBox11 << p.ComboBox17;
   for (const FlagBit& f : kFlagBits) inputs << flagBox(p, f.id);
   return inputs;
 }
@@ -43,13 +42,11 @@ void showSensorPage(SensorPage& p, const DeviceImage& image, bool& updating) {
   p.Label238->setText(qs(v.unit_caption));
   p.Label239->setText(qs(v.unit_caption));
   for (const FlagBit& f : kFlagBits) flagBox(p, f.id)->setChecked(v.flag(f.id));
-  choose(p.ComboBox11, v.settling_item);
-  choose(p.ComboBox17, v.digits_item);
-  p.Edit81->setText(qs(v.nul_cutoff));
-  p.Edit82->setText(qs(v.max_cutoff_pct));
-  p.Edit83->setText(qs(v.lin_cutoff));
-  p.Edit84->setText(qs(v.min_overload));
-  p.Edit85->setText(qs(v.max_overload));
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const FieldWidget w = fieldWidget(p, i);
+    if (w.edit) w.edit->setText(qs(v.fields[i].text));
+    else choose(w.choice, v.fields[i].item);
+  }
   p.Edit114->setText(qs(v.shift_scale));
   p.Edit115->setText(qs(v.shift_usr));
   p.Edit116->setText(qs(v.diap_usr));

@@ -35,7 +35,41 @@ constexpr bool boxes_in_flag_order() {
 }
 static_assert(boxes_in_flag_order(), "one check box per flag bit, in the order of kFlagBits");
 
+// The input of each row of kSensorFields, in its order.
+struct FieldInputRow {
+  std::string_view reg;
+  QLineEdit* SensorPage::*edit;
+  QComboBox* SensorPage::*choice;
+};
+constexpr FieldInputRow kFieldInputs[] = {
+    {"T90", nullptr, &SensorPage::ComboBox11},     {"DIGITS", nullptr, &SensorPage::ComboBox17},
+    {"NULCUTOFF", &SensorPage::Edit81, nullptr},   {"MAXCUTOFF", &SensorPage::Edit82, nullptr},
+    {"MINOVLD", &SensorPage::Edit84, nullptr},     {"MAXOVLD", &SensorPage::Edit85, nullptr},
+    {"LINCUTOFF", &SensorPage::Edit83, nullptr},
+};
+constexpr bool inputs_in_field_order() {
+  if (std::size(kFieldInputs) != kSensorFieldCount) return false;
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const bool percent = kSensorFields[i].kind == SensorFieldKind::Percent;
+    const FieldInputRow& r = kFieldInputs[i];
+    if (r.reg != kSensorFields[i].reg || (r.edit != nullptr) != percent || (r.choice != nullptr) == percent)
+      return false;
+  }
+  return true;
+}
+static_assert(inputs_in_field_order(), "one input per sensor field, in the order of kSensorFields");
+
 }  // namespace
+
+QWidget* FieldWidget::widget() const {
+  if (edit) return edit;
+  return choice;
+}
+
+FieldWidget fieldWidget(const SensorPage& page, size_t row) {
+  const FieldInputRow& r = kFieldInputs[row];
+  return r.edit ? FieldWidget{page.*r.edit, nullptr} : FieldWidget{nullptr, page.*r.choice};
+}
 
 QCheckBox* flagBox(const SensorPage& page, Flag flag) {
   return page.*kFlagBoxes[static_cast<size_t>(flag)].box;
@@ -65,13 +99,11 @@ SensorInputs sensorInputs(const SensorPage& p) {
   SensorInputs in;
   in.unit_item = p.ComboBox10->currentIndex();
   for (const FlagBit& f : kFlagBits) in.flag(f.id) = flagBox(p, f.id)->isChecked();
-  in.settling_item = p.ComboBox11->currentIndex();
-  in.digits_item = p.ComboBox17->currentIndex();
-  in.nul_cutoff = fieldText(p.Edit81->text());
-  in.max_cutoff_pct = fieldText(p.Edit82->text());
-  in.lin_cutoff = fieldText(p.Edit83->text());
-  in.min_overload = fieldText(p.Edit84->text());
-  in.max_overload = fieldText(p.Edit85->text());
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const FieldWidget w = fieldWidget(p, i);
+    if (w.edit) in.fields[i].text = fieldText(w.edit->text());
+    else in.fields[i].item = w.choice->currentIndex();
+  }
   return in;
 }
 
