@@ -242,6 +242,12 @@ static_assert(std::size(kTransfers) == static_cast<size_t>(Transfer::DigitsWrite
 
 constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_cast<size_t>(t)]; }
 
+// Whether a transfer's block holds the whole of a named register.
+constexpr bool block_holds(Transfer t, std::string_view reg) {
+  const RegisterEntry& e = register_entry(reg);
+  return e.address >= transfer(t).start && e.address + e.count <= transfer(t).start + transfer(t).count;
+}
+
 // Offset of a named register inside a transfer's block.
 constexpr size_t block_offset(Transfer t, std::string_view reg) {
   return static_cast<size_t>(reg_address(reg) - transfer(t).start);
