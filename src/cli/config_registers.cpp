@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "cli/cli_options.h"
+#include "device/flag_bits.h"
 #include "device/input_checks.h"
+#include "device/sensor_fields.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
 #include "link/link_params.h"
@@ -218,7 +220,7 @@ std::string take_byte_order(std::string_view text, DeviceImage& image) {
   return "";
 }
 
-// Flag words: the pages set only the bits of Mask, the others go back as read.
+// Flag words: the pages set only the named bits of Mask, the others go back as read.
 template <Field F>
 std::string show_bits(const DeviceImage& image) {
   char text[8];
@@ -233,24 +235,37 @@ std::string take_bits(std::string_view text, DeviceImage& image) {
   return "";
 }
 
-std::string show_t90(const DeviceImage& image) { return std::to_string(t90_seconds(image.t90)); }
-std::string take_t90(std::string_view text, DeviceImage& image) {
-  const auto seconds = parse_cli_number(text, 0, kT90MaxSeconds);
-  if (!seconds) return "время установления в секундах от 0 до 100";
-  image.t90 = t90_register(static_cast<uint16_t>(*seconds));
-  return "";
+// A register of the page's sensor fields, by its row's kind and range.
+template <size_t Row>
+std::string show_field(const DeviceImage& image) {
+  constexpr const SensorField& f = kSensorFields[Row];
+  const uint16_t word = image.*f.word;
+  switch (f.kind) {
+    case SensorFieldKind::Settling: return std::to_string(t90_seconds(word));
+    case SensorFieldKind::Percent: return percent_text(word, f.limit);
+    case SensorFieldKind::Choice: break;
+  }
+  return std::to_string(word);
 }
-
-template <Field F, int Limit>
-std::string show_percent(const DeviceImage& image) {
-  return percent_text(image.*F, Limit);
-}
-// Read like the pages' percent fields: the magnitude, limited to Limit.
-template <Field F, int Limit>
-std::string take_percent(std::string_view text, DeviceImage& image) {
-  if (!is_percent_text(text)) return "число процентов, например 1.5 или 1.5%";
-  image.*F = encode_percent(scan_real(text).value_or(0), Limit);
-  return "";
+template <size_t Row>
+std::string take_field(std::string_view text, DeviceImage& image) {
+  constexpr const SensorField& f = kSensorFields[Row];
+  uint16_t& word = image.*f.word;
+  switch (f.kind) {
+    case SensorFieldKind::Settling: {
+      const auto seconds = parse_cli_number(text, 0, kT90MaxSeconds);
+      if (!seconds) return "время установления в секундах от 0 до 100";
+      word = t90_register(static_cast<uint16_t>(*seconds));
+      return "";
+    }
+    case SensorFieldKind::Percent:
+      // Read like the pages' percent fields: the magnitude, limited to the row's limit.
+      if (!is_percent_text(text)) return "число процентов, например 1.5 или 1.5%";
+      word = encode_percent(scan_real(text).value_or(0), f.limit);
+      return "";
+    case SensorFieldKind::Choice: break;
+  }
+  return take_choice<f.word, f.code.first, f.code.last>(text, image);
 }
 
 std::string show_user_text(const DeviceImage& image) {
@@ -268,9 +283,13 @@ constexpr ConfigGroup kNone = ConfigGroup::None;
 constexpr ConfigGroup kSensor = ConfigGroup::Sensor;
 constexpr ConfigGroup kGap = ConfigGroup::DeviceGap;
 constexpr ConfigGroup kExchange = ConfigGroup::Exchange;
-constexpr int kPercent = 100;
-constexpr int kLinear = 10;
 using I = DeviceImage;
+
+// The row of a sensor field: sent by the sensor-settings write.
+template <size_t Row>
+constexpr ConfigRegister field_row() {
+  return {kSensorFields[Row].reg, kSensor, show_field<Row>, take_field<Row>, kSensorFields[Row].word};
+}
 
 constexpr ConfigRegister kConfigRegisters[] = {
     {"MODEL", kNone, show_number<&I::model>, nullptr, &I::model},
@@ -281,7 +300,7 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"DAY", kNone, show_number<&I::day>, nullptr, &I::day},
     {"MONTH", kNone, show_number<&I::month>, nullptr, &I::month},
     {"YEAR", kNone, show_year, nullptr, &I::year},
-    {"ADR", kExchange, show_number<&I::adr>, take_choice<&I::adr, 0, 247>, &I::adr},
+    {"ADR", kExchange, show_number<&I::adr>, take_choice<&I::adr, kAddressCode.first, kAddressCode.last>, &I::adr},
     {"RATE", kExchange, show_rate, take_rate, &I::rate},
     {"PARITY", kExchange, show_parity, take_parity, &I::parity},
     {"PROT", kNone, show_number<&I::prot>, nullptr, &I::prot},
@@ -291,21 +310,18 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"DELY", kExchange, show_number<&I::dely>, take_dely, &I::dely},
     {"TimeGapDev", kGap, show_number<&I::time_gap_dev>, take_device_gap, &I::time_gap_dev},
     {"UNIT", kSensor, show_unit, take_unit, &I::unit},
-    {"XNUL", kSensor, show_bits<&I::xnul>, take_bits<&I::xnul, 0x0002>, &I::xnul},
-    {"XBND", kSensor, show_bits<&I::xbnd>, take_bits<&I::xbnd, 0x000F>, &I::xbnd},
-    {"XFSET", kSensor, show_bits<&I::xfset>, take_bits<&I::xfset, 0x0001>, &I::xfset},
-    {"T90", kSensor, show_t90, take_t90, &I::t90},
+    {"XNUL", kSensor, show_bits<&I::xnul>, take_bits<&I::xnul, flag_mask("XNUL")>, &I::xnul},
+    {"XBND", kSensor, show_bits<&I::xbnd>, take_bits<&I::xbnd, flag_mask("XBND")>, &I::xbnd},
+    {"XFSET", kSensor, show_bits<&I::xfset>, take_bits<&I::xfset, flag_mask("XFSET")>, &I::xfset},
+    field_row<sensor_field_index("T90")>(),
     {"DIAPMINKPA", kNone, show_float<&I::diapminkpa>, nullptr, nullptr},
     {"DIAPMAXKPA", kNone, show_float<&I::diapmaxkpa>, nullptr, nullptr},
-    {"NULCUTOFF", kSensor, show_percent<&I::nulcutoff, kPercent>, take_percent<&I::nulcutoff, kPercent>,
-     &I::nulcutoff},
-    {"MAXCUTOFF", kSensor, show_percent<&I::maxcutoff, kPercent>, take_percent<&I::maxcutoff, kPercent>,
-     &I::maxcutoff},
-    {"LINCUTOFF", kSensor, show_percent<&I::lincutoff, kLinear>, take_percent<&I::lincutoff, kLinear>,
-     &I::lincutoff},
-    {"MAXOVLD", kSensor, show_percent<&I::maxovld, kPercent>, take_percent<&I::maxovld, kPercent>, &I::maxovld},
-    {"MINOVLD", kSensor, show_percent<&I::minovld, kPercent>, take_percent<&I::minovld, kPercent>, &I::minovld},
-    {"XSQR", kSensor, show_bits<&I::xsqr>, take_bits<&I::xsqr, 0x0003>, &I::xsqr},
+    field_row<sensor_field_index("NULCUTOFF")>(),
+    field_row<sensor_field_index("MAXCUTOFF")>(),
+    field_row<sensor_field_index("LINCUTOFF")>(),
+    field_row<sensor_field_index("MAXOVLD")>(),
+    field_row<sensor_field_index("MINOVLD")>(),
+    {"XSQR", kSensor, show_bits<&I::xsqr>, take_bits<&I::xsqr, flag_mask("XSQR")>, &I::xsqr},
     {"shift", kNone, show_float<&I::shift>, nullptr, nullptr},
     {"diap", kNone, show_float<&I::diap>, nullptr, nullptr},
     {"fltype", kSensor, show_byte_order, take_byte_order, &I::fltype},
@@ -315,7 +331,7 @@ constexpr ConfigRegister kConfigRegisters[] = {
     {"SENSUNIT", kNone, show_sensor_unit, nullptr, &I::sensunit},
     {"SENSNUM", kNone, show_sensor_number, nullptr, nullptr},
     {"SENSCLASS", kNone, show_accuracy_class, nullptr, nullptr},
-    {"DIGITS", kSensor, show_number<&I::digits>, take_choice<&I::digits, 0, 3>, &I::digits},
+    field_row<sensor_field_index("DIGITS")>(),
 };
 
 // Every name is the register map's (a misspelt one fails to compile here),

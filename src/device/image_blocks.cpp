@@ -1,5 +1,6 @@
 #include "device/image_blocks.h"
 
+#include "device/sensor_fields.h"
 #include "device/value_codec.h"
 
 namespace orn {
@@ -31,20 +32,18 @@ void store_sensor_settings(DeviceImage& image, const BlockWords<Transfer::Sensor
   image.xnul = w[block_offset(T, "XNUL")];
   image.xbnd = w[block_offset(T, "XBND")];
   image.xfset = w[block_offset(T, "XFSET")];
-  image.t90 = w[block_offset(T, "T90")];
   image.diapminkpa = float_at(w, block_offset(T, "DIAPMINKPA"));
   image.diapmaxkpa = float_at(w, block_offset(T, "DIAPMAXKPA"));
-  image.nulcutoff = w[block_offset(T, "NULCUTOFF")];
-  image.maxcutoff = w[block_offset(T, "MAXCUTOFF")];
-  image.lincutoff = w[block_offset(T, "LINCUTOFF")];
-  image.maxovld = w[block_offset(T, "MAXOVLD")];
-  image.minovld = w[block_offset(T, "MINOVLD")];
   image.xsqr = w[block_offset(T, "XSQR")];
   image.shift = float_at(w, block_offset(T, "shift"));
   image.diap = float_at(w, block_offset(T, "diap"));
   image.fltype = w[block_offset(T, "fltype")];
   image.constrminkpa = float_at(w, block_offset(T, "CONSTRMINKPA"));
   image.constrmaxkpa = float_at(w, block_offset(T, "CONSTRMAXKPA"));
+  // The page's sensor fields that this block carries (DIGITS has a read of its own).
+  for (const SensorField& f : kSensorFields) {
+    if (block_holds(T, f.reg)) image.*f.word = w[block_offset(T, f.reg)];
+  }
 }
 
 BlockWords<Transfer::UnitXnulXbndWrite> unit_xnul_xbnd_words(const DeviceImage& image) {

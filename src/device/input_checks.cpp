@@ -22,8 +22,6 @@ constexpr const char* kSoftwareError = "Вводимые данные верси
 constexpr const char* kUserTextError =
     "Пользовательский текст содержит символы, которых нет в кодировке прибора (Windows-1251). "
     "Проверьте поле ввода.";
-constexpr const char* kLinearLimited =
-    "Линейная область при корнеизвлечении будет ограничена 10%. Уточнение значения.";
 
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
@@ -49,12 +47,35 @@ bool take_integer(std::string_view text, uint16_t& target, Prompt* prompt, const
 }
 
 // A choice that stores its index; no choice leaves the register as it was.
-void take_index(int item, uint16_t& target, int offset = 0) {
-  if (item >= 0) target = static_cast<uint16_t>(item + offset);
+void take_index(int item, uint16_t& target) {
+  if (item >= 0) target = static_cast<uint16_t>(item);
 }
 
-void set_bit(uint16_t& reg, uint16_t bit, bool on) {
-  reg = static_cast<uint16_t>(on ? (reg | bit) : (reg & ~bit));
+// A choice whose register holds the index plus the code's offset, kept
+// within the code; no choice leaves the register as it was.
+void take_choice(int item, uint16_t& target, const ChoiceCode& code) {
+  if (item >= 0) target = choice_register(code, item);
+}
+
+// One input of kSensorFields into its register; false after its message.
+bool take_field(const SensorField& f, const FieldInput& in, DeviceImage& image, Prompt* prompt) {
+  uint16_t& word = image.*f.word;
+  switch (f.kind) {
+    case SensorFieldKind::Choice: take_choice(in.item, word, f.code); return true;
+    case SensorFieldKind::Settling:
+      if (in.item >= 0) word = t90_register(static_cast<uint16_t>(in.item));
+      return true;
+    case SensorFieldKind::Percent: break;
+  }
+  const auto p = scan_real(in.text);
+  if (!p) {
+    input_error(prompt, f.error);
+    return false;
+  }
+  // A field limited below 100 % says so when it holds the value.
+  if (f.held && std::fabs(*p) > f.limit) input_error(prompt, f.held);
+  word = encode_percent(*p, f.limit);
+  return true;
 }
 
 }  // namespace
@@ -114,12 +135,15 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
   }
   if (!take_integer(in.sn_lo, image.sn_lo, &prompt, kFactoryNumberError)) return false;
   if (!take_integer(in.sn_hi, image.sn_hi, &prompt, kFactoryNumberError)) return false;
-  take_index(in.day_item, image.day, 1);
-  take_index(in.month_item, image.month, 1);
-  take_index(in.year_item, image.year);
-  image.rate = in.rate_item >= 0 && in.rate_item <= 7 ? static_cast<uint16_t>(in.rate_item + 3) : 7;
+  take_choice(in.day_item, image.day, kDayCode);
+  take_choice(in.month_item, image.month, kMonthCode);
+  take_choice(in.year_item, image.year, kYearCode);
+  // A rate outside the list is sent as 19200.
+  image.rate = in.rate_item >= 0 && in.rate_item <= kRateCode.last - kRateCode.offset
+                   ? choice_register(kRateCode, in.rate_item)
+                   : 7;
   image.parity = !in.parity_on ? 0 : (in.parity_even ? 2 : 1);
-  take_index(in.address_item, image.adr);
+  take_choice(in.address_item, image.adr, kAddressCode);
   uint16_t dely = 0;
   if (!take_integer(in.dely, dely, &prompt, kDelayError)) return false;
   image.dely = dely_register(dely);
@@ -128,57 +152,16 @@ bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& 
                      : 0;
   if (!take_integer(in.ver_hard, image.ver_hard, &prompt, kHardwareError)) return false;
   if (!take_integer(in.ver_soft, image.ver_soft, &prompt, kSoftwareError)) return false;
-  take_index(in.watchdog_item, image.timer);
+  take_choice(in.watchdog_item, image.timer, kTimerCode);
   return true;
 }
 
 bool copy_sensor_inputs(const SensorInputs& in, DeviceImage& image, Prompt* prompt) {
   take_index(in.unit_item, image.unit);
-  set_bit(image.xsqr, 0x0001, in.square_root);
-  set_bit(image.xsqr, 0x0002, in.linearisation);
-  set_bit(image.xbnd, 0x0004, in.zero_cutoff);
-  set_bit(image.xfset, 0x0001, in.factory_by_button);
-  set_bit(image.xbnd, 0x0008, in.max_cutoff);
-  set_bit(image.xbnd, 0x0001, in.overrun_up);
-  set_bit(image.xbnd, 0x0002, in.overrun_down);
-  set_bit(image.xnul, 0x0002, in.zero_by_reed);
-  if (in.settling_item >= 0) image.t90 = t90_register(static_cast<uint16_t>(in.settling_item));
-  take_index(in.digits_item, image.digits);
-
-  struct PercentField {
-    const std::string& text;
-    uint16_t& target;
-    const char* message;
-  };
-  const PercentField fields[] = {
-      {in.nul_cutoff, image.nulcutoff,
-       "Данные отсечки в 0 не удается представить числом. Проверьте поле ввода."},
-      {in.max_cutoff_pct, image.maxcutoff,
-       "Данные отсечки в max не удается представить числом. Проверьте поле ввода."},
-      {in.min_overload, image.minovld,
-       "Допустимый выход за диапазон в min не удается представить числом. Проверьте поле ввода."},
-      {in.max_overload, image.maxovld,
-       "Допустимый выход за диапазон в max не удается представить числом. Проверьте поле ввода."},
-  };
-  for (const PercentField& f : fields) {
-    const auto p = scan_real(f.text);
-    if (!p) {
-      input_error(prompt, f.message);
-      return false;
-    }
-    f.target = encode_percent(*p);
+  for (const FlagBit& f : kFlagBits) set_flag(image, f.id, in.flags[static_cast<size_t>(f.id)]);
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    if (!take_field(kSensorFields[i], in.fields[i], image, prompt)) return false;
   }
-  auto lin = scan_real(in.lin_cutoff);
-  if (!lin) {
-    input_error(prompt, "Линейнуюю область при корнеизвлечении не удается представить числом. "
-                        "Проверьте поле ввода.");
-    return false;
-  }
-  if (std::fabs(*lin) > kLinCutoffLimit) {
-    input_error(prompt, kLinearLimited);
-    lin = kLinCutoffLimit;
-  }
-  image.lincutoff = encode_percent(*lin, kLinCutoffLimit);
   return true;
 }
 

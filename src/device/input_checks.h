@@ -2,12 +2,15 @@
 // Turns the text and choices of the settings pages into device-image values,
 // with the messages for what cannot be represented. Plain data in, so the
 // window and the command line share every rule.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "device/device_image.h"
+#include "device/flag_bits.h"
+#include "device/sensor_fields.h"
 #include "link/prompt.h"
 
 namespace orn {
@@ -46,24 +49,20 @@ struct ExchangeInputs {
 // shows its message(s) and returns false, leaving the later inputs uncopied.
 bool copy_exchange_inputs(const ExchangeInputs& in, DeviceImage& image, Prompt& prompt);
 
+// A register of kSensorFields as its input holds it: a percent's text or a
+// choice's item.
+struct FieldInput {
+  std::string text;
+  int item = 0;
+};
+
 // Inputs of the page "Настройки датчика".
 struct SensorInputs {
   int unit_item = 0;            // ComboBox10
-  bool square_root = false;     // CheckBox5: XSQR bit 0
-  bool linearisation = false;   // CheckBox22: XSQR bit 1
-  bool zero_cutoff = false;     // CheckBox20: XBND bit 2
-  bool factory_by_button = false;  // CheckBox30: XFSET bit 0
-  bool max_cutoff = false;      // CheckBox21: XBND bit 3
-  bool overrun_up = false;      // CheckBox23: XBND bit 0
-  bool overrun_down = false;    // CheckBox24: XBND bit 1
-  bool zero_by_reed = false;    // CheckBox26: XNUL bit 1
-  int settling_item = 0;        // ComboBox11, whole seconds
-  int digits_item = 0;          // ComboBox17
-  std::string nul_cutoff;       // Edit81
-  std::string max_cutoff_pct;   // Edit82
-  std::string lin_cutoff;       // Edit83
-  std::string min_overload;     // Edit84
-  std::string max_overload;     // Edit85
+  std::array<bool, kFlagCount> flags{};  // the check boxes, one per flag bit
+  bool& flag(Flag f) { return flags[static_cast<size_t>(f)]; }
+  std::array<FieldInput, kSensorFieldCount> fields{};  // in the order of kSensorFields
+  FieldInput& field(std::string_view reg) { return fields[sensor_field_index(reg)]; }
 };
 
 // Copies the sensor inputs; false after an input error (message shown).

@@ -150,15 +150,6 @@ inline constexpr uint16_t kIdZero = 0;
 
 enum class Function : uint8_t { Read, Write };
 
-struct TransferEntry {
-  std::string_view name;
-  uint16_t start;
-  uint8_t count;
-  Function function;
-  uint16_t pause_ms;       // pumped wait before the transaction
-  std::string_view label;  // transaction label of a write
-};
-
 // One row per direction: the read and the write of one group differ in pause.
 enum class Transfer : uint8_t {
   MeasurementBlock, LatchedBlock, ConstantBlock, IntermediateResults,
@@ -173,65 +164,89 @@ enum class Transfer : uint8_t {
   DigitsRead, DigitsWrite,
 };
 
+struct TransferEntry {
+  Transfer id;             // the row's own value, checked against its position
+  std::string_view name;
+  uint16_t start;
+  uint8_t count;
+  Function function;
+  uint16_t pause_ms;       // pumped wait before the transaction
+  std::string_view label;  // transaction label of a write
+};
+
 inline constexpr TransferEntry kTransfers[] = {
-    {"measurement block", reg_address("MEASUREMENT"), 11, Function::Read, 0, ""},
-    {"latched block", reg_address("LATCHED"), 11, Function::Read, 0, ""},
-    {"constant block", reg_address("CONSTANT"), 11, Function::Read, 0, ""},
-    {"intermediate results", reg_address("IZMPsenskpa"), 18, Function::Read, 100, ""},
-    {"model", reg_address("MODEL"), 1, Function::Read, 100, ""},
-    {"factory number", reg_address("SN_HI"), 2, Function::Read, 100, ""},
-    {"versions", reg_address("VER_HARD"), 2, Function::Read, 100, ""},
-    {"date of manufacture", reg_address("DAY"), 3, Function::Read, 100, ""},
-    {"exchange parameters", reg_address("ADR"), 5, Function::Read, 100, ""},
-    {"exchange parameters", reg_address("ADR"), 3, Function::Write, 300,
+    {Transfer::MeasurementBlock, "measurement block", reg_address("MEASUREMENT"), 11, Function::Read, 0, ""},
+    {Transfer::LatchedBlock, "latched block", reg_address("LATCHED"), 11, Function::Read, 0, ""},
+    {Transfer::ConstantBlock, "constant block", reg_address("CONSTANT"), 11, Function::Read, 0, ""},
+    {Transfer::IntermediateResults, "intermediate results", reg_address("IZMPsenskpa"), 18, Function::Read, 100, ""},
+    {Transfer::Model, "model", reg_address("MODEL"), 1, Function::Read, 100, ""},
+    {Transfer::FactoryNumber, "factory number", reg_address("SN_HI"), 2, Function::Read, 100, ""},
+    {Transfer::Versions, "versions", reg_address("VER_HARD"), 2, Function::Read, 100, ""},
+    {Transfer::Date, "date of manufacture", reg_address("DAY"), 3, Function::Read, 100, ""},
+    {Transfer::ExchangeParamsRead, "exchange parameters", reg_address("ADR"), 5, Function::Read, 100, ""},
+    {Transfer::ExchangeParamsWrite, "exchange parameters", reg_address("ADR"), 3, Function::Write, 300,
      register_entry("ADR").label},
-    {"watchdog", reg_address("TIMER"), 1, Function::Read, 100, ""},
-    {"user text", reg_address("USERTEXT"), 8, Function::Read, 100, ""},
-    {"user text", reg_address("USERTEXT"), 8, Function::Write, 400, register_entry("USERTEXT").label},
-    {"blink", reg_address("BLINK"), 1, Function::Write, 0, register_entry("BLINK").label},
-    {"latch", reg_address("LATCH"), 1, Function::Write, 0, register_entry("LATCH").label},
-    {"INIT state", reg_address("INITFLAG"), 1, Function::Read, 0, ""},
-    {"reply delay", reg_address("DELY"), 1, Function::Read, 0, ""},
-    {"reply delay", reg_address("DELY"), 1, Function::Write, 400, register_entry("DELY").label},
-    {"device gap", reg_address("TimeGapDev"), 1, Function::Read, 100, ""},
-    {"device gap", reg_address("TimeGapDev"), 1, Function::Write, 400,
+    {Transfer::Watchdog, "watchdog", reg_address("TIMER"), 1, Function::Read, 100, ""},
+    {Transfer::UserTextRead, "user text", reg_address("USERTEXT"), 8, Function::Read, 100, ""},
+    {Transfer::UserTextWrite, "user text", reg_address("USERTEXT"), 8, Function::Write, 400, register_entry("USERTEXT").label},
+    {Transfer::Blink, "blink", reg_address("BLINK"), 1, Function::Write, 0, register_entry("BLINK").label},
+    {Transfer::Latch, "latch", reg_address("LATCH"), 1, Function::Write, 0, register_entry("LATCH").label},
+    {Transfer::InitState, "INIT state", reg_address("INITFLAG"), 1, Function::Read, 0, ""},
+    {Transfer::ReplyDelayRead, "reply delay", reg_address("DELY"), 1, Function::Read, 0, ""},
+    {Transfer::ReplyDelayWrite, "reply delay", reg_address("DELY"), 1, Function::Write, 400, register_entry("DELY").label},
+    {Transfer::DeviceGapRead, "device gap", reg_address("TimeGapDev"), 1, Function::Read, 100, ""},
+    {Transfer::DeviceGapWrite, "device gap", reg_address("TimeGapDev"), 1, Function::Write, 400,
      register_entry("TimeGapDev").label},
-    {"identity", reg_address("ID_DESIG"), 3, Function::Read, 100, ""},
-    {"unlock designation", reg_address("ULDESIG"), 2, Function::Write, 100,
+    {Transfer::Identity, "identity", reg_address("ID_DESIG"), 3, Function::Read, 100, ""},
+    {Transfer::UnlockDesignation, "unlock designation", reg_address("ULDESIG"), 2, Function::Write, 100,
      register_entry("ULDESIG").label},
-    {"FSET", reg_address("FSET"), 1, Function::Write, 100, register_entry("FSET").label},
-    {"protection", reg_address("USERLOCK"), 2, Function::Write, 100,
+    {Transfer::Fset, "FSET", reg_address("FSET"), 1, Function::Write, 100, register_entry("FSET").label},
+    {Transfer::ProtectionUnlock, "protection", reg_address("USERLOCK"), 2, Function::Write, 100,
      register_entry("USERLOCK").label},
-    {"protection", reg_address("USERLOCK"), 2, Function::Write, 400, "USERLOCK"},
-    {"sensor settings", reg_address("UNIT"), 27, Function::Read, 100, ""},
-    {"unit", reg_address("UNIT"), 1, Function::Read, 100, ""},
-    {"unit, XNUL, XBND", reg_address("UNIT"), 3, Function::Write, 100, register_entry("UNIT").label},
-    {"XFSET", reg_address("XFSET"), 1, Function::Write, 400, register_entry("XFSET").label},
-    {"T90", reg_address("T90"), 1, Function::Write, 400, register_entry("T90").label},
-    {"cut-offs and overload", reg_address("NULCUTOFF"), 6, Function::Write, 400,
+    {Transfer::ProtectionLock, "protection", reg_address("USERLOCK"), 2, Function::Write, 400, "USERLOCK"},
+    {Transfer::SensorSettings, "sensor settings", reg_address("UNIT"), 27, Function::Read, 100, ""},
+    {Transfer::Unit, "unit", reg_address("UNIT"), 1, Function::Read, 100, ""},
+    {Transfer::UnitXnulXbndWrite, "unit, XNUL, XBND", reg_address("UNIT"), 3, Function::Write, 100, register_entry("UNIT").label},
+    {Transfer::XfsetWrite, "XFSET", reg_address("XFSET"), 1, Function::Write, 400, register_entry("XFSET").label},
+    {Transfer::T90Write, "T90", reg_address("T90"), 1, Function::Write, 400, register_entry("T90").label},
+    {Transfer::CutoffsWrite, "cut-offs and overload", reg_address("NULCUTOFF"), 6, Function::Write, 400,
      register_entry("NULCUTOFF").label},
-    {"shift", reg_address("shift"), 2, Function::Read, 100, ""},
-    {"shift", reg_address("shift"), 2, Function::Write, 400, register_entry("shift").label},
-    {"diap", reg_address("diap"), 2, Function::Read, 100, ""},
-    {"diap", reg_address("diap"), 2, Function::Write, 400, register_entry("diap").label},
-    {"fltype", reg_address("fltype"), 1, Function::Write, 400, register_entry("fltype").label},
-    {"construction name", reg_address("CONSTRNAME"), 16, Function::Read, 100, ""},
-    {"sensor data", reg_address("SENSUNIT"), 5, Function::Read, 0, ""},
-    {"shift_usr, shift_scale", reg_address("shift_usr"), 4, Function::Read, 100, ""},
-    {"shift_usr, shift_scale", reg_address("shift_usr"), 4, Function::Write, 400,
+    {Transfer::ShiftRead, "shift", reg_address("shift"), 2, Function::Read, 100, ""},
+    {Transfer::ShiftWrite, "shift", reg_address("shift"), 2, Function::Write, 400, register_entry("shift").label},
+    {Transfer::DiapRead, "diap", reg_address("diap"), 2, Function::Read, 100, ""},
+    {Transfer::DiapWrite, "diap", reg_address("diap"), 2, Function::Write, 400, register_entry("diap").label},
+    {Transfer::FltypeWrite, "fltype", reg_address("fltype"), 1, Function::Write, 400, register_entry("fltype").label},
+    {Transfer::ConstructionName, "construction name", reg_address("CONSTRNAME"), 16, Function::Read, 100, ""},
+    {Transfer::SensorData, "sensor data", reg_address("SENSUNIT"), 5, Function::Read, 0, ""},
+    {Transfer::UserTrimsRead, "shift_usr, shift_scale", reg_address("shift_usr"), 4, Function::Read, 100, ""},
+    {Transfer::UserTrimsWrite, "shift_usr, shift_scale", reg_address("shift_usr"), 4, Function::Write, 400,
      register_entry("shift_usr").label},
     // The operation shows its progress panel instead of pausing.
-    {"shift_usr, shift_scale, diap_usr", reg_address("shift_usr"), 6, Function::Write, 0,
+    {Transfer::AllUserTrimsWrite, "shift_usr, shift_scale, diap_usr", reg_address("shift_usr"), 6, Function::Write, 0,
      "shift_usr, shift_scale, diap_usr"},
-    {"diap_usr", reg_address("diap_usr"), 2, Function::Read, 100, ""},
-    {"diap_usr", reg_address("diap_usr"), 2, Function::Write, 400, register_entry("diap_usr").label},
-    {"digits", reg_address("DIGITS"), 1, Function::Read, 0, ""},
-    {"digits", reg_address("DIGITS"), 1, Function::Write, 400, register_entry("DIGITS").label},
+    {Transfer::DiapUsrRead, "diap_usr", reg_address("diap_usr"), 2, Function::Read, 100, ""},
+    {Transfer::DiapUsrWrite, "diap_usr", reg_address("diap_usr"), 2, Function::Write, 400, register_entry("diap_usr").label},
+    {Transfer::DigitsRead, "digits", reg_address("DIGITS"), 1, Function::Read, 0, ""},
+    {Transfer::DigitsWrite, "digits", reg_address("DIGITS"), 1, Function::Write, 400, register_entry("DIGITS").label},
 };
+// Row i is the row of Transfer value i: every row names its value.
+constexpr bool transfers_in_enum_order() {
+  for (size_t i = 0; i < std::size(kTransfers); ++i) {
+    if (static_cast<size_t>(kTransfers[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(transfers_in_enum_order(), "each transfer row at the position of its Transfer value");
 static_assert(std::size(kTransfers) == static_cast<size_t>(Transfer::DigitsWrite) + 1,
               "one transfer row per Transfer value");
 
 constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_cast<size_t>(t)]; }
+
+// Whether a transfer's block holds the whole of a named register.
+constexpr bool block_holds(Transfer t, std::string_view reg) {
+  const RegisterEntry& e = register_entry(reg);
+  return e.address >= transfer(t).start && e.address + e.count <= transfer(t).start + transfer(t).count;
+}
 
 // Offset of a named register inside a transfer's block.
 constexpr size_t block_offset(Transfer t, std::string_view reg) {

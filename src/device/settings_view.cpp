@@ -10,6 +10,17 @@ namespace {
 std::string percent(uint16_t word) { return format_number(decode_percent(word), NumberFormat::Percent); }
 std::string value(float x) { return format_number(x, NumberFormat::Value); }
 
+FieldView field_view(const SensorField& f, const DeviceImage& image) {
+  const uint16_t word = image.*f.word;
+  FieldView v;
+  switch (f.kind) {
+    case SensorFieldKind::Choice: v.item = choice_index(f.code, word); break;
+    case SensorFieldKind::Settling: v.item = t90_seconds(word); break;
+    case SensorFieldKind::Percent: v.text = percent(word); break;
+  }
+  return v;
+}
+
 }  // namespace
 
 std::string trim_in_unit(float kpa, const DeviceImage& image) {
@@ -25,21 +36,8 @@ SensorPageView sensor_page_view(const DeviceImage& image) {
   v.constr_max = value(image.constrmaxkpa);
   v.unit_item = image.unit < kUnitCount ? image.unit : -1;
   v.unit_caption = unit_combo_caption(image.unit);
-  v.square_root = image.xsqr & 0x0001;
-  v.linearisation = image.xsqr & 0x0002;
-  v.zero_cutoff = image.xbnd & 0x0004;
-  v.max_cutoff = image.xbnd & 0x0008;
-  v.overrun_up = image.xbnd & 0x0001;
-  v.overrun_down = image.xbnd & 0x0002;
-  v.zero_by_reed = image.xnul & 0x0002;
-  v.factory_by_button = image.xfset & 0x0001;
-  v.settling_item = t90_seconds(image.t90);
-  v.digits_item = choice_index(kDigitsCode, image.digits);
-  v.nul_cutoff = percent(image.nulcutoff);
-  v.max_cutoff_pct = percent(image.maxcutoff);
-  v.lin_cutoff = percent(image.lincutoff);
-  v.min_overload = percent(image.minovld);
-  v.max_overload = percent(image.maxovld);
+  for (const FlagBit& f : kFlagBits) v.flags[static_cast<size_t>(f.id)] = flag_on(image, f.id);
+  for (size_t i = 0; i < kSensorFieldCount; ++i) v.fields[i] = field_view(kSensorFields[i], image);
   v.shift_scale = trim_in_unit(image.shift_scale, image);
   v.shift_usr = trim_in_unit(image.shift_usr, image);
   v.diap_usr = format_number(image.diap_usr, NumberFormat::Trim);

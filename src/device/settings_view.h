@@ -2,12 +2,22 @@
 // What the two settings pages show for a device image, as plain data: item
 // positions, check states and the texts in their fixed formats. The window
 // paints it; the command line prints it.
+#include <array>
 #include <optional>
 #include <string>
 
 #include "device/device_image.h"
+#include "device/flag_bits.h"
+#include "device/sensor_fields.h"
 
 namespace orn {
+
+// A register of kSensorFields as its input shows it: a percent's text or a
+// choice's item.
+struct FieldView {
+  std::string text;
+  int item = -1;
+};
 
 // Page "Настройки датчика". Item positions are -1 where the value has no item.
 struct SensorPageView {
@@ -15,18 +25,10 @@ struct SensorPageView {
   std::string constr_min, constr_max;  // Edit20, Edit21: CONSTRMINKPA, CONSTRMAXKPA
   int unit_item = -1;                  // ComboBox10
   std::string unit_caption;            // Label238, Label239: the unit combo's caption
-  bool square_root = false;            // CheckBox5
-  bool zero_cutoff = false;            // CheckBox20
-  bool max_cutoff = false;             // CheckBox21
-  bool linearisation = false;          // CheckBox22
-  bool overrun_up = false;             // CheckBox23
-  bool overrun_down = false;           // CheckBox24
-  bool zero_by_reed = false;           // CheckBox26
-  bool factory_by_button = false;      // CheckBox30
-  int settling_item = -1;              // ComboBox11
-  int digits_item = -1;                // ComboBox17
-  std::string nul_cutoff, max_cutoff_pct, lin_cutoff;  // Edit81..Edit83
-  std::string min_overload, max_overload;              // Edit84, Edit85
+  std::array<bool, kFlagCount> flags{};  // the check boxes, one per flag bit
+  bool flag(Flag f) const { return flags[static_cast<size_t>(f)]; }
+  std::array<FieldView, kSensorFieldCount> fields;  // in the order of kSensorFields
+  const FieldView& field(std::string_view reg) const { return fields[sensor_field_index(reg)]; }
   std::string shift_scale, shift_usr;  // Edit114, Edit115: in the unit
   std::string diap_usr;                // Edit116: a factor
   std::string user_text;               // Edit23

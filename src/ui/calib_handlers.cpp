@@ -107,7 +107,7 @@ void CalibHandlers::Button61Click() {
 
 void CalibHandlers::Button60Click() {
   run([this] {
-    for (QLineEdit* edit : {w_.sensor.Edit114, w_.sensor.Edit115, w_.sensor.Edit116}) markShown(edit);
+    for (QLineEdit* edit : trimEdits(w_.sensor)) markShown(edit);
     ProtectedWriteContext pc{c_.master, c_.prompt, progress_, c_.settings_never_read};
     const auto unit = static_cast<uint16_t>(std::max(0, w_.sensor.ComboBox10->currentIndex()));
     write_trim_fields(pc, c_.image, trimTexts(), unit);
@@ -122,7 +122,7 @@ void CalibHandlers::showTrims() {
   p.Edit116->setText(qs(v.fields.diap_usr));
   p.Label238->setText(qs(v.unit_caption));
   p.Label239->setText(qs(v.unit_caption));
-  for (QLineEdit* edit : {p.Edit114, p.Edit115, p.Edit116}) markShown(edit);
+  for (QLineEdit* edit : trimEdits(p)) markShown(edit);
 }
 
 TrimTexts CalibHandlers::trimTexts() const {

@@ -9,6 +9,7 @@
 #include "link/scoped_flag.h"
 #include "ui/edit_marks.h"
 #include "ui/page_exchange.h"
+#include "ui/page_inputs.h"
 #include "ui/page_sensor.h"
 #include "ui/qt_text.h"
 
@@ -21,12 +22,14 @@ void choose(QComboBox* box, int item) { box->setCurrentIndex(item); }
 }  // namespace
 
 QList<QWidget*> sensorPageInputs(const SensorPage& p) {
-  return {p.Edit6,      p.Edit7,      p.Edit20,     p.Edit21,     p.Edit22,     p.Edit23,
-          p.Edit81,     p.Edit82,     p.Edit83,     p.Edit84,     p.Edit85,     p.Edit114,
-          p.Edit115,    p.Edit116,    p.ComboBox10, p.ComboBox11, p.ComboBox17, p.CheckBox5,
-          p.CheckBox20, p.CheckBox21, p.CheckBox22, p.CheckBox23, p.CheckBox24, p.CheckBox26,
-          p.CheckBox30};
+  QList<QWidget*> inputs{p.Edit6, p.Edit7, p.Edit20, p.Edit21, p.Edit22, p.Edit23, p.ComboBox10};
+  for (size_t i = 0; i < kSensorFieldCount; ++i) inputs << fieldWidget(p, i).widget();
+  for (QLineEdit* edit : trimEdits(p)) inputs << edit;
+  for (const FlagBit& f : kFlagBits) inputs << flagBox(p, f.id);
+  return inputs;
 }
+
+std::array<QLineEdit*, 3> trimEdits(const SensorPage& p) { return {p.Edit114, p.Edit115, p.Edit116}; }
 
 void showSensorPage(SensorPage& p, const DeviceImage& image, bool& updating) {
   ScopedFlag guard(updating);
@@ -38,21 +41,12 @@ void showSensorPage(SensorPage& p, const DeviceImage& image, bool& updating) {
   choose(p.ComboBox10, v.unit_item);
   p.Label238->setText(qs(v.unit_caption));
   p.Label239->setText(qs(v.unit_caption));
-  p.CheckBox5->setChecked(v.square_root);
-  p.CheckBox20->setChecked(v.zero_cutoff);
-  p.CheckBox21->setChecked(v.max_cutoff);
-  p.CheckBox22->setChecked(v.linearisation);
-  p.CheckBox23->setChecked(v.overrun_up);
-  p.CheckBox24->setChecked(v.overrun_down);
-  p.CheckBox26->setChecked(v.zero_by_reed);
-  p.CheckBox30->setChecked(v.factory_by_button);
-  choose(p.ComboBox11, v.settling_item);
-  choose(p.ComboBox17, v.digits_item);
-  p.Edit81->setText(qs(v.nul_cutoff));
-  p.Edit82->setText(qs(v.max_cutoff_pct));
-  p.Edit83->setText(qs(v.lin_cutoff));
-  p.Edit84->setText(qs(v.min_overload));
-  p.Edit85->setText(qs(v.max_overload));
+  for (const FlagBit& f : kFlagBits) flagBox(p, f.id)->setChecked(v.flag(f.id));
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const FieldWidget w = fieldWidget(p, i);
+    if (w.edit) w.edit->setText(qs(v.fields[i].text));
+    else choose(w.choice, v.fields[i].item);
+  }
   p.Edit114->setText(qs(v.shift_scale));
   p.Edit115->setText(qs(v.shift_usr));
   p.Edit116->setText(qs(v.diap_usr));

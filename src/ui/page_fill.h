@@ -2,10 +2,12 @@
 // Both settings pages filled from the device image. Filling holds the
 // updating guard, so no change handler of the page acts on it.
 #include <QList>
+#include <array>
 #include <string>
 
 #include "device/device_image.h"
 
+class QLineEdit;
 class QWidget;
 
 namespace orn {
@@ -27,5 +29,7 @@ void showExchangePage(ExchangePage& page, const DeviceImage& image, bool& updati
 
 // The inputs of page 1 that carry the edited mark.
 QList<QWidget*> sensorPageInputs(const SensorPage& page);
+// The user offset fields Edit114, Edit115, Edit116 (shift_scale, shift_usr, diap_usr).
+std::array<QLineEdit*, 3> trimEdits(const SensorPage& page);
 
 }  // namespace orn

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <iterator>
+
 #include "ui/page_exchange.h"
 #include "ui/page_sensor.h"
 
@@ -13,7 +15,65 @@ namespace {
 
 std::string fieldText(const QString& text) { return text.toStdString(); }
 
+// The check box of each flag bit, in the order of kFlagBits.
+struct FlagBox {
+  Flag flag;
+  QCheckBox* SensorPage::*box;
+};
+constexpr FlagBox kFlagBoxes[] = {
+    {Flag::SquareRoot, &SensorPage::CheckBox5},    {Flag::Linearisation, &SensorPage::CheckBox22},
+    {Flag::OverrunUp, &SensorPage::CheckBox23},    {Flag::OverrunDown, &SensorPage::CheckBox24},
+    {Flag::ZeroCutoff, &SensorPage::CheckBox20},   {Flag::MaxCutoff, &SensorPage::CheckBox21},
+    {Flag::ZeroByReed, &SensorPage::CheckBox26},   {Flag::FactoryByButton, &SensorPage::CheckBox30},
+};
+constexpr bool boxes_in_flag_order() {
+  if (std::size(kFlagBoxes) != kFlagCount) return false;
+  for (size_t i = 0; i < kFlagCount; ++i) {
+    if (kFlagBoxes[i].flag != kFlagBits[i].id) return false;
+  }
+  return true;
+}
+static_assert(boxes_in_flag_order(), "one check box per flag bit, in the order of kFlagBits");
+
+// The input of each row of kSensorFields, in its order.
+struct FieldInputRow {
+  std::string_view reg;
+  QLineEdit* SensorPage::*edit;
+  QComboBox* SensorPage::*choice;
+};
+constexpr FieldInputRow kFieldInputs[] = {
+    {"T90", nullptr, &SensorPage::ComboBox11},     {"DIGITS", nullptr, &SensorPage::ComboBox17},
+    {"NULCUTOFF", &SensorPage::Edit81, nullptr},   {"MAXCUTOFF", &SensorPage::Edit82, nullptr},
+    {"MINOVLD", &SensorPage::Edit84, nullptr},     {"MAXOVLD", &SensorPage::Edit85, nullptr},
+    {"LINCUTOFF", &SensorPage::Edit83, nullptr},
+};
+constexpr bool inputs_in_field_order() {
+  if (std::size(kFieldInputs) != kSensorFieldCount) return false;
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const bool percent = kSensorFields[i].kind == SensorFieldKind::Percent;
+    const FieldInputRow& r = kFieldInputs[i];
+    if (r.reg != kSensorFields[i].reg || (r.edit != nullptr) != percent || (r.choice != nullptr) == percent)
+      return false;
+  }
+  return true;
+}
+static_assert(inputs_in_field_order(), "one input per sensor field, in the order of kSensorFields");
+
 }  // namespace
+
+QWidget* FieldWidget::widget() const {
+  if (edit) return edit;
+  return choice;
+}
+
+FieldWidget fieldWidget(const SensorPage& page, size_t row) {
+  const FieldInputRow& r = kFieldInputs[row];
+  return r.edit ? FieldWidget{page.*r.edit, nullptr} : FieldWidget{nullptr, page.*r.choice};
+}
+
+QCheckBox* flagBox(const SensorPage& page, Flag flag) {
+  return page.*kFlagBoxes[static_cast<size_t>(flag)].box;
+}
 
 ExchangeInputs exchangeInputs(const ExchangePage& p) {
   ExchangeInputs in;
@@ -38,21 +98,12 @@ ExchangeInputs exchangeInputs(const ExchangePage& p) {
 SensorInputs sensorInputs(const SensorPage& p) {
   SensorInputs in;
   in.unit_item = p.ComboBox10->currentIndex();
-  in.square_root = p.CheckBox5->isChecked();
-  in.linearisation = p.CheckBox22->isChecked();
-  in.zero_cutoff = p.CheckBox20->isChecked();
-  in.factory_by_button = p.CheckBox30->isChecked();
-  in.max_cutoff = p.CheckBox21->isChecked();
-  in.overrun_up = p.CheckBox23->isChecked();
-  in.overrun_down = p.CheckBox24->isChecked();
-  in.zero_by_reed = p.CheckBox26->isChecked();
-  in.settling_item = p.ComboBox11->currentIndex();
-  in.digits_item = p.ComboBox17->currentIndex();
-  in.nul_cutoff = fieldText(p.Edit81->text());
-  in.max_cutoff_pct = fieldText(p.Edit82->text());
-  in.lin_cutoff = fieldText(p.Edit83->text());
-  in.min_overload = fieldText(p.Edit84->text());
-  in.max_overload = fieldText(p.Edit85->text());
+  for (const FlagBit& f : kFlagBits) in.flag(f.id) = flagBox(p, f.id)->isChecked();
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const FieldWidget w = fieldWidget(p, i);
+    if (w.edit) in.fields[i].text = fieldText(w.edit->text());
+    else in.fields[i].item = w.choice->currentIndex();
+  }
   return in;
 }
 

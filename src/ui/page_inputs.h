@@ -6,10 +6,27 @@
 #include "device/input_checks.h"
 #include "link/prompt.h"
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
 namespace orn {
 
 struct ExchangePage;
 struct SensorPage;
+
+// The check box of a flag bit on page 1.
+QCheckBox* flagBox(const SensorPage& page, Flag flag);
+
+// The input of row `row` of kSensorFields on page 1: an edit for a percent,
+// a choice otherwise (the other one null).
+struct FieldWidget {
+  QLineEdit* edit = nullptr;
+  QComboBox* choice = nullptr;
+  QWidget* widget() const;
+};
+FieldWidget fieldWidget(const SensorPage& page, size_t row);
 
 // What the controls of each page hold, as the core's plain input records.
 ExchangeInputs exchangeInputs(const ExchangePage& page);

@@ -34,30 +34,43 @@ SensorHandlers::SensorHandlers(MainWindow& window, AppContext& context, MeasureH
   auto* signedReal = new KeyFilter(Kind::SignedReal, this);
   for (QLineEdit* f : {p.Edit6, p.Edit7, p.Edit20, p.Edit21}) signedReal->watch(f);
   auto* percent = new KeyFilter(Kind::UnsignedReal, this);
-  for (QLineEdit* f : {p.Edit81, p.Edit82, p.Edit83, p.Edit84, p.Edit85}) percent->watch(f);
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    if (QLineEdit* f = fieldWidget(p, i).edit) percent->watch(f);
+  }
   auto* point = new KeyFilter(Kind::PointOnly, this);
   const AdjustmentPanel& a = p.adjust;
-  for (QLineEdit* f : {a.Edit90, a.Edit91, a.Edit92, a.Edit93, p.Edit114, p.Edit115, p.Edit116})
-    point->watch(f);
+  for (QLineEdit* f : {a.Edit90, a.Edit91, a.Edit92, a.Edit93}) point->watch(f);
+  for (QLineEdit* f : trimEdits(p)) point->watch(f);
   // Installed last, so it sees the key before the point filter takes it.
-  for (QLineEdit* f : {p.Edit114, p.Edit115, p.Edit116}) f->installEventFilter(this);
+  for (QLineEdit* f : trimEdits(p)) f->installEventFilter(this);
 }
 
 void SensorHandlers::markOnChange() {
   SensorPage& p = w_.sensor;
   const AdjustmentPanel& a = p.adjust;
-  for (QLineEdit* f : {p.Edit6, p.Edit7, p.Edit20, p.Edit21, p.Edit22, p.Edit23, p.Edit81, p.Edit82,
-                       p.Edit83, p.Edit84, p.Edit85, a.Edit90, a.Edit91, a.Edit92, a.Edit93})
+  const auto markEditedText = [this](QLineEdit* f) {
     connect(f, &QLineEdit::textChanged, this, [this, f] {
       if (!c_.updating) markEdited(f);
     });
-  for (QComboBox* f : {p.ComboBox11, p.ComboBox17})
+  };
+  for (QLineEdit* f : {p.Edit6, p.Edit7, p.Edit20, p.Edit21, p.Edit22, p.Edit23, a.Edit90, a.Edit91, a.Edit92,
+                       a.Edit93})
+    markEditedText(f);
+  for (size_t i = 0; i < kSensorFieldCount; ++i) {
+    const FieldWidget w = fieldWidget(p, i);
+    if (w.edit) {
+      markEditedText(w.edit);
+      continue;
+    }
+    QComboBox* f = w.choice;
     connect(f, &QComboBox::currentIndexChanged, this, [this, f] {
       if (!c_.updating) markEdited(f);
     });
-  for (QCheckBox* f : {p.CheckBox5, p.CheckBox20, p.CheckBox21, p.CheckBox22, p.CheckBox23, p.CheckBox24,
-                       p.CheckBox26, p.CheckBox30})
+  }
+  for (const FlagBit& flag : kFlagBits) {
+    QCheckBox* f = flagBox(p, flag.id);
     connect(f, &QCheckBox::clicked, this, [f] { markEdited(f); });
+  }
 }
 
 bool SensorHandlers::eventFilter(QObject* watched, QEvent* event) {

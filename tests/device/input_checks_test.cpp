@@ -82,6 +82,25 @@ TEST(ExchangeInputs, CopiesEveryInputWithItsConversion) {
   EXPECT_EQ(image.parity, 0);
 }
 
+// A choice index beyond its list lands on the code's last value, never on a
+// register value the device does not define.
+TEST(ExchangeInputs, ChoicesBeyondTheirListStayInsideTheCode) {
+  ExchangeInputs in = good_exchange();
+  in.day_item = 40;
+  in.month_item = 12;
+  in.year_item = 16;
+  in.address_item = 300;
+  in.watchdog_item = 3000;
+  DeviceImage image;
+  test::ScriptedPrompt prompt;
+  ASSERT_TRUE(copy_exchange_inputs(in, image, prompt));
+  EXPECT_EQ(image.day, 31);
+  EXPECT_EQ(image.month, 12);
+  EXPECT_EQ(image.year, 15);
+  EXPECT_EQ(image.adr, 247);
+  EXPECT_EQ(image.timer, 2550);
+}
+
 TEST(ExchangeInputs, StopsAtTheFirstErrorWithItsMessages) {
   struct Case {
     void (*spoil)(ExchangeInputs&);
@@ -121,17 +140,17 @@ TEST(SensorInputs, FlagsKeepForeignBitsAndPercentsFollowTheirRules) {
   image.xnul = 0x8001;
   SensorInputs in;
   in.unit_item = 6;
-  in.square_root = true;
-  in.zero_cutoff = true;
-  in.overrun_down = true;
-  in.zero_by_reed = true;
-  in.settling_item = 12;
-  in.digits_item = 3;
-  in.nul_cutoff = "12abc";
-  in.max_cutoff_pct = "-5";
-  in.min_overload = "150";
-  in.max_overload = "0";
-  in.lin_cutoff = "25";
+  in.flag(Flag::SquareRoot) = true;
+  in.flag(Flag::ZeroCutoff) = true;
+  in.flag(Flag::OverrunDown) = true;
+  in.flag(Flag::ZeroByReed) = true;
+  in.field("T90").item = 12;
+  in.field("DIGITS").item = 3;
+  in.field("NULCUTOFF").text = "12abc";
+  in.field("MAXCUTOFF").text = "-5";
+  in.field("MINOVLD").text = "150";
+  in.field("MAXOVLD").text = "0";
+  in.field("LINCUTOFF").text = "25";
   test::ScriptedPrompt prompt;
   ASSERT_TRUE(copy_sensor_inputs(in, image, &prompt));
   EXPECT_EQ(image.unit, 6);
@@ -151,24 +170,22 @@ TEST(SensorInputs, FlagsKeepForeignBitsAndPercentsFollowTheirRules) {
 
 TEST(SensorInputs, APercentThatIsNoNumberStopsTheCopy) {
   struct Case {
-    std::string SensorInputs::*field;
+    std::string_view field;
     const char* message;
   } cases[] = {
-      {&SensorInputs::nul_cutoff, "Данные отсечки в 0 не удается представить числом. Проверьте поле ввода."},
-      {&SensorInputs::max_cutoff_pct, "Данные отсечки в max не удается представить числом. Проверьте поле ввода."},
-      {&SensorInputs::min_overload,
+      {"NULCUTOFF", "Данные отсечки в 0 не удается представить числом. Проверьте поле ввода."},
+      {"MAXCUTOFF", "Данные отсечки в max не удается представить числом. Проверьте поле ввода."},
+      {"MINOVLD",
        "Допустимый выход за диапазон в min не удается представить числом. Проверьте поле ввода."},
-      {&SensorInputs::max_overload,
+      {"MAXOVLD",
        "Допустимый выход за диапазон в max не удается представить числом. Проверьте поле ввода."},
-      {&SensorInputs::lin_cutoff,
+      {"LINCUTOFF",
        "Линейнуюю область при корнеизвлечении не удается представить числом. Проверьте поле ввода."},
   };
   for (const Case& c : cases) {
     SensorInputs in;
-    for (auto f : {&SensorInputs::nul_cutoff, &SensorInputs::max_cutoff_pct, &SensorInputs::min_overload,
-                   &SensorInputs::max_overload, &SensorInputs::lin_cutoff})
-      in.*f = "1";
-    in.*c.field = "abc";
+    for (std::string_view f : {"NULCUTOFF", "MAXCUTOFF", "MINOVLD", "MAXOVLD", "LINCUTOFF"}) in.field(f).text = "1";
+    in.field(c.field).text = "abc";
     DeviceImage image;
     test::ScriptedPrompt prompt;
     EXPECT_FALSE(copy_sensor_inputs(in, image, &prompt));

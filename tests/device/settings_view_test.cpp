@@ -29,11 +29,11 @@ TEST(SensorPageView, ShowsTheImageInItsFormats) {
   EXPECT_EQ(v.unit_caption, "бар");
   EXPECT_EQ(v.shift_usr, "0.015000     ");  // 1.5 kPa in bar
   EXPECT_EQ(v.diap_usr, "1.000000     ");
-  EXPECT_EQ(v.settling_item, 100);
-  EXPECT_EQ(v.digits_item, -1);
-  EXPECT_TRUE(v.overrun_up && v.max_cutoff);
-  EXPECT_FALSE(v.overrun_down || v.zero_cutoff);
-  EXPECT_EQ(v.nul_cutoff, "12.00");
+  EXPECT_EQ(v.field("T90").item, 100);
+  EXPECT_EQ(v.field("DIGITS").item, -1);
+  EXPECT_TRUE(v.flag(Flag::OverrunUp) && v.flag(Flag::MaxCutoff));
+  EXPECT_FALSE(v.flag(Flag::OverrunDown) || v.flag(Flag::ZeroCutoff));
+  EXPECT_EQ(v.field("NULCUTOFF").text, "12.00");
   EXPECT_EQ(v.user_text, "Да              ");
   EXPECT_EQ(v.sensor_unit, "атм физ");
 }
