@@ -8,6 +8,7 @@
 
 #include "device/input_checks.h"
 #include "device/value_codec.h"
+#include "link/line_names.h"
 #include "link/link_params.h"
 #include "settings/atomic_file.h"
 #include "settings/ini_file.h"
@@ -16,8 +17,12 @@
 namespace orn {
 namespace {
 
-constexpr std::array<std::string_view, kSearchRateCount> kSearchRateKeys = {
-    "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+// The search's rate keys are the baud texts.
+constexpr std::array<std::string_view, kSearchRateCount> kSearchRateKeys = [] {
+  std::array<std::string_view, kSearchRateCount> keys{};
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = kRateNames[i].text;
+  return keys;
+}();
 constexpr std::array<std::string_view, kSearchParityCount> kSearchParityKeys = {"parity_non", "parity_odd",
                                                                                 "parity_ev"};
 constexpr uint16_t kPointMax = 3;
