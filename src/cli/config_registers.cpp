@@ -162,7 +162,7 @@ std::string show_rate(const DeviceImage& image) {
 std::string take_rate(std::string_view text, DeviceImage& image) {
   const auto baud = parse_cli_number(text, 0, UINT32_MAX);
   const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
-  if (!index) return "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200";
+  if (!index) return rate_list_text(" или ");
   image.rate = *index;
   return "";
 }

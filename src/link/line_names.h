@@ -3,6 +3,7 @@
 // them by: one row per rate or parity, one column per wording.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "link/serial_port.h"
@@ -24,6 +25,17 @@ inline constexpr std::array<RateName, 8> kRateNames = {{{3, 1200, "1200"},
                                                         {8, 38400, "38400"},
                                                         {9, 57600, "57600"},
                                                         {10, 115200, "115200"}}};
+
+// The bauds joined by ", ", the last one by last_separator:
+// "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200".
+inline std::string rate_list_text(std::string_view last_separator) {
+  std::string s;
+  for (size_t i = 0; i < kRateNames.size(); ++i) {
+    if (i > 0) s += i + 1 == kRateNames.size() ? last_separator : std::string_view(", ");
+    s += kRateNames[i].text;
+  }
+  return s;
+}
 
 struct ParityName {
   uint16_t code;
