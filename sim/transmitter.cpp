@@ -30,13 +30,13 @@
 #include <numbers>
 
 #include "link/crc16.h"
+#include "link/link_params.h"
 #include "text/cp1251.h"
 #include "word_codec.h"
 
 namespace orn::sim {
 namespace {
 
-constexpr std::array<uint32_t, 8> kBauds{1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr float kConstantValue = 123.456f;
 
 double fraction(uint16_t word) { return word / 65535.0; }
@@ -63,16 +63,9 @@ void append_crc(std::vector<uint8_t>& f) {
 
 }  // namespace
 
-uint32_t baud_of_rate_index(uint16_t index) {
-  return index >= 3 && index <= 10 ? kBauds[index - 3] : 19200;
-}
+uint32_t baud_of_rate_index(uint16_t index) { return baud_for_rate_index(index); }
 
-uint16_t rate_index_of_baud(uint32_t baud) {
-  for (size_t i = 0; i < kBauds.size(); ++i) {
-    if (kBauds[i] == baud) return static_cast<uint16_t>(i + 3);
-  }
-  return 0;
-}
+uint16_t rate_index_of_baud(uint32_t baud) { return rate_index_for_baud(baud).value_or(0); }
 
 std::vector<uint8_t> exception_frame(uint8_t address, uint8_t function, uint8_t code) {
   std::vector<uint8_t> f{address, static_cast<uint8_t>(function | 0x80), code};

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "device/input_checks.h"
+#include "link/line_names.h"
 #include "link/link_line.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
@@ -221,7 +222,7 @@ std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& 
     case Opt::Rate: {
       const auto baud = parse_cli_number(v, 0, UINT32_MAX);
       const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
-      if (!index) return bad_value(name, v, "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200");
+      if (!index) return bad_value(name, v, rate_list_text(" или "));
       o.rate_index = *index;
       return "";
     }
@@ -251,7 +252,7 @@ std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& 
         return index.has_value();
       });
       if (!ok)
-        return bad_value(name, v, "список скоростей через запятую из 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200");
+        return bad_value(name, v, "список скоростей через запятую из " + rate_list_text(", "));
       return "";
     }
     case Opt::Parities: {

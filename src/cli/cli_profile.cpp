@@ -67,7 +67,8 @@ int refuse_profile_write(const CliOptions& o, CliContext& c) {
 int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, LinkParams& link,
                       const std::function<bool()>& reopen) {
   ProfileMemory m;
-  if (file_error(load_profile(o.profile_file, m.target(), false), c)) return kCliExitFailure;
+  ProfileHeldKeys held;
+  if (file_error(read_profile_held(o.profile_file, m.target(), held), c)) return kCliExitFailure;
 
   TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress panel(c.err);
@@ -80,7 +81,7 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
     return kCliExitFailure;
   }
   DeviceImage image = device;
-  if (file_error(take_profile_values(o.profile_file, m.image, o.take_link, image), c)) return kCliExitFailure;
+  take_sent_values(held, m.image, o.take_link, image);
 
   uint16_t never_read = 0;  // the settings were just read
   ProtectedWriteContext pc{master, prompt, panel, never_read};

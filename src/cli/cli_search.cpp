@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "link/line_names.h"
 #include "link/modbus_master.h"
 #include "link/port_connection.h"
 #include "search/bus_search.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr uint32_t kBitsPerCharacter = 11;  // start, 8 data, parity or a second stop, stop
 constexpr size_t kBarWidth = 20;
-
-const char* parity_name(uint16_t parity) { return parity == 1 ? "odd" : parity == 2 ? "even" : "none"; }
 
 // The error stream as the search's progress display. On a terminal it is one
 // line redrawn for every probe; a message first clears it.
@@ -44,8 +43,10 @@ class Progress final : public SearchEvents, public Prompt {
     const FoundEntry& e = table.entries()[table.count() - 1];
     if (json_) {
       char line[80];
-      std::snprintf(line, sizeof line, "{\"baud\":%u,\"parity\":\"%s\",\"address\":%u}\n",
-                    static_cast<unsigned>(baud_for_rate_index(e.rate_index)), parity_name(e.parity),
+      const std::string_view parity = parity_names(e.parity).option;
+      std::snprintf(line, sizeof line, "{\"baud\":%u,\"parity\":\"%.*s\",\"address\":%u}\n",
+                    static_cast<unsigned>(baud_for_rate_index(e.rate_index)), static_cast<int>(parity.size()),
+                    parity.data(),
                     static_cast<unsigned>(e.address));
       c_.out << line << std::flush;
     } else {

@@ -11,6 +11,7 @@
 #include "device/sensor_fields.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
+#include "link/line_names.h"
 #include "link/link_params.h"
 #include "text/cp1251.h"
 #include "units/number_format.h"
@@ -156,7 +157,6 @@ std::string show_accuracy_class(const DeviceImage& image) {
 }
 
 // Exchange parameters: the link as the command line's own options name it.
-constexpr std::string_view kParityNames[] = {"none", "odd", "even"};
 
 std::string show_rate(const DeviceImage& image) {
   return std::to_string(is_rate_index(image.rate) ? baud_for_rate_index(image.rate) : image.rate);
@@ -164,7 +164,7 @@ std::string show_rate(const DeviceImage& image) {
 std::string take_rate(std::string_view text, DeviceImage& image) {
   const auto baud = parse_cli_number(text, 0, UINT32_MAX);
   const auto index = baud ? rate_index_for_baud(*baud) : std::nullopt;
-  if (!index) return "1200, 2400, 4800, 9600, 19200, 38400, 57600 или 115200";
+  if (!index) return rate_list_text(" или ");
   image.rate = *index;
   return "";
 }
@@ -173,7 +173,7 @@ std::string show_parity(const DeviceImage& image) {
   return name.empty() ? std::to_string(image.parity) : std::string(name);
 }
 std::string take_parity(std::string_view text, DeviceImage& image) {
-  const auto code = parse_coded(text, static_cast<uint16_t>(std::size(kParityNames)), [](uint16_t c) { return kParityNames[c]; });
+  const auto code = parse_coded(text, static_cast<uint16_t>(kParityNames.size()), [](uint16_t c) { return kParityNames[c].option; });
   if (!code) return "none, odd или even";
   image.parity = *code;
   return "";
@@ -346,7 +346,7 @@ static_assert(in_register_order(), "config registers in register order");
 
 }  // namespace
 
-std::string_view parity_name(uint16_t code) { return code < std::size(kParityNames) ? kParityNames[code] : ""; }
+std::string_view parity_name(uint16_t code) { return code < kParityNames.size() ? kParityNames[code].option : ""; }
 
 std::span<const ConfigRegister> config_registers() { return kConfigRegisters; }
 

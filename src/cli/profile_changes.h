@@ -1,8 +1,9 @@
 #pragma once
-// What profile write changes on a device: the values a profile file holds,
-// laid over the device's own as just read. Keys the file lacks leave the
-// device's values; the link (NET_NUM, NET_SPD, NET_PAR) is taken only when
-// asked for, so a written device keeps answering where it was found.
+// What profile write changes on a device, as NAME=VALUE texts. The values
+// themselves are laid over the device's own by take_sent_values: keys the
+// file lacks leave the device's values; the link (NET_NUM, NET_SPD, NET_PAR)
+// is taken only when asked for, so a written device keeps answering where it
+// was found.
 #include <optional>
 #include <string>
 
@@ -10,11 +11,6 @@
 #include "device/device_image.h"
 
 namespace orn {
-
-// Lays the values of the profile file at path, as loaded into profile, over
-// device; an error text when the file cannot be read.
-std::optional<std::string> take_profile_values(const std::string& path, const DeviceImage& profile, bool take_link,
-                                               DeviceImage& device);
 
 // " NAME=VALUE" for every register of group whose value in after differs
 // from before; empty when the group has nothing to change.

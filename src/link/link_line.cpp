@@ -1,15 +1,13 @@
 #include "link/link_line.h"
 
+#include "link/line_names.h"
+
 namespace orn {
 
 std::string link_line_text(const LinkParams& link) {
   std::string s = "COM" + std::to_string(link.port) + ", ";
   s += is_rate_index(link.rate_index) ? std::to_string(baud_for_rate_index(link.rate_index)) + " ," : "?";
-  switch (link.parity) {
-    case kParityOdd: s += " нечетный паритет "; break;
-    case kParityEven: s += " четный паритет "; break;
-    default: s += " без паритета "; break;
-  }
+  s += " " + std::string(parity_names(link.parity).words) + " ";
   return s;
 }
 

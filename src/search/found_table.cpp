@@ -1,5 +1,7 @@
 #include "search/found_table.h"
 
+#include "link/line_names.h"
+
 namespace orn {
 
 void FoundTable::clear() {
@@ -23,8 +25,8 @@ std::vector<std::string> FoundTable::lines() const {
 }
 
 std::string found_line(const FoundEntry& e) {
-  const char* parity = e.parity == 1 ? "нечёт. пар." : e.parity == 2 ? "чет. пар." : "без парит.";
-  return "Скорость " + std::to_string(baud_for_rate_index(e.rate_index)) + "  " + parity + " Сет. номер " +
+  return "Скорость " + std::to_string(baud_for_rate_index(e.rate_index)) + "  " +
+         std::string(parity_names(e.parity).brief) + " Сет. номер " +
          std::to_string(e.address);
 }
 

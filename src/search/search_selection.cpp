@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "link/line_names.h"
 #include "link/link_params.h"
 
 namespace orn {
@@ -46,8 +47,8 @@ uint32_t search_probe_count(const SearchSelection& s) {
 }
 
 std::string search_progress_text(uint16_t rate_index, uint16_t parity, uint16_t address) {
-  const char* parity_text = parity == 1 ? "нечетный паритет" : parity == 2 ? "четный паритет" : "без паритета";
-  return "Проверяется скорость " + std::to_string(baud_for_rate_index(rate_index)) + " " + parity_text +
+  return "Проверяется скорость " + std::to_string(baud_for_rate_index(rate_index)) + " " +
+         std::string(parity_names(parity).words) +
          " номер прибора " + std::to_string(address);
 }
 

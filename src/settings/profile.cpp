@@ -5,9 +5,12 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <type_traits>
+#include <variant>
 
 #include "device/input_checks.h"
 #include "device/value_codec.h"
+#include "link/line_names.h"
 #include "link/link_params.h"
 #include "settings/atomic_file.h"
 #include "settings/ini_file.h"
@@ -16,13 +19,7 @@
 namespace orn {
 namespace {
 
-constexpr std::array<std::string_view, kSearchRateCount> kSearchRateKeys = {
-    "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
-constexpr std::array<std::string_view, kSearchParityCount> kSearchParityKeys = {"parity_non", "parity_odd",
-                                                                                "parity_ev"};
 constexpr uint16_t kPointMax = 3;
-constexpr uint16_t kProfileAddressMax = 247;
-constexpr uint16_t kProfileAddressFallback = 2;
 
 // The three ways a number is written.
 enum class NumberForm { TwoDecimals, SixDecimals, Shortest };
@@ -92,224 +89,272 @@ class Profile {
   }
   void put_hex(std::string_view section, std::string_view key, uint32_t v) { ini_.write_string(section, key, hex_text(v)); }
 
-  // An integer read with its default and written straight back.
-  uint16_t integer_rw(std::string_view section, std::string_view key, uint16_t fallback) {
-    const uint16_t v = integer(section, key, fallback);
-    put(section, key, v);
-    return v;
-  }
-  float number_rw(std::string_view section, std::string_view key, std::string_view fallback, NumberForm form) {
-    const auto v = static_cast<float>(number(section, key, fallback));
-    put_number(section, key, v, form);
-    return v;
-  }
-  std::string text_rw(std::string_view section, std::string_view key, std::string_view fallback) {
-    std::string v = text(section, key, fallback);
-    put(section, key, v);
-    return v;
-  }
-
  private:
   IniFile ini_;
 };
 
-// The keys of a file that does not exist yet, section by section.
-void write_new_profile(Profile& p, const DeviceImage& image) {
-  p.put("IZM", "izm_name", "izm.txt");
-  p.put("IZM", "all_izm_file_name", "all_izm.txt");
-  p.put("IZM", "write_file", uint16_t{0});
-  p.put("ADC", "write_file", uint16_t{0});
-  p.put("TAB", "num", uint16_t{0});
-  p.put("Definition", "txt0", "Ордвин 100 MB 0.0.3");
-  p.put("Definition", "txt1", "19200");
-  p.put("Definition", "txt2", "");
-  p.put("Definition", "txt3", "");
-  p.put("TX", "INTERVAL", uint16_t{10});
-  p.put("SET_0", "SET_0_N", uint16_t{32});
-  p.put("SET_0", "SET_0_VAL", "0.0");
-  p.put("SET_DIAP", "SET_DIAP_N", uint16_t{32});
-  p.put("SET_DIAP", "SET_DIAP_VAL", "250.0");
-  p.put("KONSTR_bound", "min", "0.0");
-  p.put("KONSTR_bound", "max", "250.0");
-  p.put("KONSTR", "konstr_line_index", uint16_t{0});
-  p.put("KONSTR", "konstr_case_index", uint16_t{0});
-  p.put("KONSTR", "konstr_unit_index", uint16_t{0});
-  p.put("KONSTR", "konstr_txt", "Ордвин 100");
-  p.put("USR", "usr_txt", "Ордвин 100");
-  p.put("CH", "unit", uint16_t{2});
-  p.put("CH", "diap_max", "250");
-  p.put("CH", "diap_min", "0");
-  p.put("CH", "diap", "1.0");
-  p.put("CH", "shift", "0.0");
-  p.put("CH", "T90", uint16_t{0});
-  p.put("X", "XNUL", uint16_t{0});
-  p.put("X", "XBND", uint16_t{0});
-  p.put("X", "XSQR", uint16_t{0});
-  p.put("CUTOFF", "NULCUTOFF", uint16_t{0});
-  p.put("CUTOFF", "MAXCUTOFF", uint16_t{0});
-  p.put("CUTOFF", "LINCUTOFF", uint16_t{0});
-  p.put("OVLD", "MINOVLD", image.minovld);
-  p.put("OVLD", "MAXOVLD", image.maxovld);
-  p.put("ADC", "GAIN", uint16_t{6});
-  p.put("ADC", "GAIN2", uint16_t{0});
-  p.put("ADC", "RATE", uint16_t{7});
-  p.put("ADC", "NS", uint16_t{0});
-  p.put("ADC", "XADC", uint16_t{0});
-  p.put("ADC", "ADCCALIB", uint16_t{0});
-  p.put("ADC", "ADCMAX", "0XF00000");
-  p.put("ADC", "ADCMIN", "0X0FFFFFF");
-  const SearchSelection first = first_run_search_selection();
-  for (size_t i = 0; i < kSearchRateCount; ++i) p.put("Seach", kSearchRateKeys[i], first.rates[i]);
-  p.put("Seach", "beg", first.first);
-  p.put("Seach", "end", first.last);
-  for (size_t i = 0; i < kSearchParityCount; ++i) p.put("Seach", kSearchParityKeys[i], first.parities[i]);
-  p.put("NEW_DAT", "NUM_HI", uint16_t{0});
-  p.put("NEW_DAT", "NUM_LO", uint16_t{0});
-  p.put("NEW_DAT", "MODEL", uint16_t{10});
-  p.put("NEW_DAT", "SOFT_NEW", uint16_t{0});
-  p.put("NEW_DAT", "HARD_NEW", uint16_t{0});
-  p.put("NEW_DAT", "YEAR_NEW", uint16_t{11});
-  p.put("NEW_DAT", "MONTH_NEW", uint16_t{6});
-  p.put("NEW_DAT", "DAY_NEW", uint16_t{15});
+// How a key's value is read and written.
+enum class Kind : uint8_t {
+  Integer,   // 16 bits
+  Page,      // TAB num: a page outside 0..3 leaves the page as it is
+  Digits,    // decimal places, at most kPointMax
+  Two,       // a number with two decimals
+  Six,       // a number with six decimals
+  Shortest,  // the shortest text that reads back as the same float
+  Hex,       // hexadecimal, read as "%X" scans it
+  Text,
+  UserText,  // the device's user text: packed into its registers, written without the padding
+};
+
+// Where a key's value lives in memory; none for the keys only written.
+using Slot = std::variant<std::monostate, uint16_t& (*)(const ProfileTarget&), float& (*)(const ProfileTarget&),
+                          uint32_t& (*)(const ProfileTarget&), std::string& (*)(const ProfileTarget&),
+                          int& (*)(const ProfileTarget&), std::array<uint16_t, 8>& (*)(const ProfileTarget&)>;
+
+using I = DeviceImage;
+using K = ProfileKept;
+template <auto M>
+auto& in_image(const ProfileTarget& t) { return t.image.*M; }
+template <auto M>
+auto& in_kept(const ProfileTarget& t) { return t.kept.*M; }
+template <auto M>
+auto& in_log(const ProfileTarget& t) { return t.log.*M; }
+template <auto M>
+auto& in_search(const ProfileTarget& t) { return t.search.*M; }
+template <size_t N>
+uint16_t& search_rate(const ProfileTarget& t) { return t.search.rates[N]; }
+template <size_t N>
+uint16_t& search_parity(const ProfileTarget& t) { return t.search.parities[N]; }
+int& kept_page(const ProfileTarget& t) { return t.kept.page; }
+std::array<uint16_t, 8>& image_user_text(const ProfileTarget& t) { return t.image.user_text; }
+
+// A new file's value taken from memory: OVLD from the image, the search keys
+// from the first-run selection.
+constexpr char kFromMemory[] = "";
+
+// What profile write does with a key the file holds.
+enum class Send : uint8_t { No, Value, Link };
+
+struct KeyRow {
+  std::string_view section;
+  std::string_view key;
+  uint8_t new_at;   // position among the keys of a new file; 0 when it has none
+  uint8_t save_at;  // position among the keys a save writes; 0 when it writes none
+  Kind kind;
+  std::string_view read_default;  // the text read when the key is missing
+  const char* fresh;              // the new file's value, kFromMemory, or nullptr
+  Slot slot;
+  Send send = Send::No;
+  const char* load_back = nullptr;  // what a load writes back instead of the value read
+};
+
+// Every key, in the order a load reads them and writes them back (the order
+// of a file a load writes from nothing). Columns: section, key, position in a
+// new file, position in a save, kind, read default, new-file value, memory,
+// what profile write sends, the load's write-back when not the value read.
+const KeyRow kKeys[] = {
+    {"CH", "unit", 22, 23, Kind::Integer, "2", "2", in_image<&I::unit>, Send::Value},
+    {"CH", "diap_max", 23, 25, Kind::Two, "10", "250", in_image<&I::diapmaxkpa>},
+    {"CH", "diap_min", 24, 26, Kind::Two, "0", "0", in_image<&I::diapminkpa>},
+    {"CH", "diap", 25, 27, Kind::Six, "1.0", "1.0", in_image<&I::diap>},
+    {"CH", "diap_usr", 0, 29, Kind::Six, "1.0", nullptr, in_image<&I::diap_usr>, Send::Value},
+    {"CH", "shift", 26, 28, Kind::Six, "0", "0.0", in_image<&I::shift>},
+    {"CH", "shift_scale", 0, 31, Kind::Six, "0", nullptr, in_image<&I::shift_scale>, Send::Value},
+    {"CH", "shift_usr", 0, 30, Kind::Six, "0", nullptr, in_image<&I::shift_usr>, Send::Value},
+    {"IND", "point", 0, 63, Kind::Digits, "3", nullptr, in_image<&I::digits>, Send::Value},
+    {"TAB", "num", 5, 4, Kind::Page, "0", "0", kept_page},
+    {"Definition", "txt0", 6, 5, Kind::Text, "", "Ордвин 100 MB 0.0.3", Slot{}},
+    {"Definition", "txt1", 7, 6, Kind::Text, "", "19200", Slot{}},
+    {"Definition", "txt2", 8, 7, Kind::Text, "", "", Slot{}},
+    {"Definition", "txt3", 9, 8, Kind::Text, "", "", Slot{}},
+    {"IZM", "izm_name", 1, 0, Kind::Text, "izm.txt", "izm.txt", in_log<&MeasureLogSettings::izm_name>, Send::No, "izm.txt"},
+    {"IZM", "all_izm_file_name", 2, 0, Kind::Text, "all_izm.txt", "all_izm.txt", in_kept<&K::all_izm_name>, Send::No, "all_izm.txt"},
+    {"IZM", "write_file", 3, 1, Kind::Integer, "1", "0", in_log<&MeasureLogSettings::write_file>, Send::No, "1"},
+    {"IZM", "write_all_izm_file", 0, 3, Kind::Integer, "1", nullptr, in_kept<&K::write_all_izm>, Send::No, "1"},
+    {"ADC", "write_file", 4, 2, Kind::Integer, "1", "0", in_kept<&K::adc_write>},
+    {"ADC", "adc_name", 0, 0, Kind::Text, "adc.txt", nullptr, in_kept<&K::adc_name>, Send::No, "adc.txt"},
+    {"TX", "INTERVAL", 10, 9, Kind::Integer, "10", "10", in_kept<&K::tx_interval>},
+    {"KONSTR_bound", "min", 15, 32, Kind::Two, "0.0", "0.0", in_image<&I::constrminkpa>},
+    {"KONSTR_bound", "max", 16, 33, Kind::Two, "10.0", "250.0", in_image<&I::constrmaxkpa>},
+    {"KONSTR", "konstr_line_index", 17, 34, Kind::Integer, "0", "0", in_kept<&K::konstr_line>},
+    {"KONSTR", "konstr_pres_index", 0, 35, Kind::Integer, "0", nullptr, in_kept<&K::konstr_pres>},
+    {"KONSTR", "konstr_case_index", 18, 37, Kind::Integer, "0", "0", in_kept<&K::konstr_case>},
+    {"KONSTR", "konstr_unit_index", 19, 36, Kind::Integer, "0", "0", in_kept<&K::konstr_unit>},
+    {"KONSTR", "konstr_txt", 20, 38, Kind::Text, "Ордвин 100", "Ордвин 100", in_kept<&K::konstr_txt>},
+    {"USR", "usr_txt", 21, 39, Kind::UserText, "Ордвин 100", "Ордвин 100", image_user_text, Send::Value},
+    {"Seach", kRateNames[0].text, 44, 10, Kind::Integer, "0", kFromMemory, search_rate<0>, Send::No, "0"},
+    {"Seach", kRateNames[1].text, 45, 11, Kind::Integer, "0", kFromMemory, search_rate<1>, Send::No, "0"},
+    {"Seach", kRateNames[2].text, 46, 12, Kind::Integer, "0", kFromMemory, search_rate<2>, Send::No, "0"},
+    {"Seach", kRateNames[3].text, 47, 13, Kind::Integer, "0", kFromMemory, search_rate<3>, Send::No, "1"},
+    {"Seach", kRateNames[4].text, 48, 14, Kind::Integer, "1", kFromMemory, search_rate<4>, Send::No, "1"},
+    {"Seach", kRateNames[5].text, 49, 15, Kind::Integer, "1", kFromMemory, search_rate<5>, Send::No, "0"},
+    {"Seach", kRateNames[6].text, 50, 16, Kind::Integer, "1", kFromMemory, search_rate<6>, Send::No, "0"},
+    {"Seach", kRateNames[7].text, 51, 17, Kind::Integer, "1", kFromMemory, search_rate<7>, Send::No, "0"},
+    {"Seach", "beg", 52, 18, Kind::Integer, "1", kFromMemory, in_search<&SearchSelection::first>, Send::No, "1"},
+    {"Seach", "end", 53, 19, Kind::Integer, "5", kFromMemory, in_search<&SearchSelection::last>, Send::No, "5"},
+    {"Seach", "parity_non", 54, 20, Kind::Integer, "0", kFromMemory, search_parity<0>, Send::No, "0"},
+    {"Seach", "parity_odd", 55, 21, Kind::Integer, "0", kFromMemory, search_parity<1>, Send::No, "0"},
+    {"Seach", "parity_ev", 56, 22, Kind::Integer, "1", kFromMemory, search_parity<2>, Send::No, "0"},
+    {"X", "XHCHK", 0, 40, Kind::Integer, "1", nullptr, in_kept<&K::xhchk>},
+    {"X", "XNUL", 28, 41, Kind::Integer, "1", "0", in_image<&I::xnul>, Send::Value},
+    {"X", "XBND", 29, 42, Kind::Integer, "0", "0", in_image<&I::xbnd>, Send::Value},
+    {"X", "XSQR", 30, 43, Kind::Integer, "0", "0", in_image<&I::xsqr>, Send::Value},
+    {"X", "XFSET", 0, 44, Kind::Integer, "1", nullptr, in_image<&I::xfset>, Send::Value},
+    {"X", "XEPWR", 0, 45, Kind::Integer, "1", nullptr, in_kept<&K::xepwr>},
+    {"CUTOFF", "NULCUTOFF", 31, 46, Kind::Integer, "0", "0", in_image<&I::nulcutoff>, Send::Value},
+    {"CUTOFF", "MAXCUTOFF", 32, 47, Kind::Integer, "0", "0", in_image<&I::maxcutoff>, Send::Value},
+    {"CUTOFF", "LINCUTOFF", 33, 48, Kind::Integer, "0", "0", in_image<&I::lincutoff>, Send::Value},
+    {"OVLD", "MINOVLD", 34, 49, Kind::Integer, "0", kFromMemory, in_image<&I::minovld>, Send::Value},
+    {"OVLD", "MAXOVLD", 35, 50, Kind::Integer, "0", kFromMemory, in_image<&I::maxovld>, Send::Value},
+    {"ADC", "GAIN", 36, 51, Kind::Integer, "4", "6", in_kept<&K::gain>},
+    {"ADC", "GAIN2", 37, 52, Kind::Integer, "0", "0", in_kept<&K::gain2>},
+    {"ADC", "RATE", 38, 53, Kind::Integer, "5", "7", in_kept<&K::rate>},
+    {"ADC", "NS", 39, 54, Kind::Integer, "0", "0", in_kept<&K::ns>},
+    {"ADC", "XADC", 40, 55, Kind::Integer, "3", "0", in_kept<&K::xadc>},
+    {"ADC", "ADCCALIB", 41, 56, Kind::Integer, "2400", "0", in_kept<&K::adccalib>},
+    {"ADC", "ADCMAX", 42, 57, Kind::Hex, "0XF00000", "0XF00000", in_kept<&K::adcmax>},
+    {"ADC", "ADCMIN", 43, 58, Kind::Hex, "0X0FFFFF", "0X0FFFFFF", in_kept<&K::adcmin>},
+    {"SET_0", "SET_0_N", 11, 59, Kind::Integer, "32", "32", in_kept<&K::set0_n>},
+    {"SET_DIAP", "SET_DIAP_N", 13, 61, Kind::Integer, "32", "32", in_kept<&K::set_diap_n>},
+    {"SET_0", "SET_0_VAL", 12, 60, Kind::Shortest, "0.0", "0.0", in_kept<&K::set0_val>},
+    {"SET_DIAP", "SET_DIAP_VAL", 14, 62, Kind::Shortest, "250.0", "250.0", in_kept<&K::set_diap_val>},
+    {"CH", "T90", 27, 24, Kind::Integer, "0", "0", in_image<&I::t90>, Send::Value},
+    {"NEW_COMM", "NET_NUM", 0, 64, Kind::Integer, "1", nullptr, in_image<&I::adr>, Send::Link},
+    {"NEW_COMM", "NET_SPD", 0, 65, Kind::Integer, "7", nullptr, in_image<&I::rate>, Send::Link},
+    {"NEW_COMM", "NET_PAR", 0, 66, Kind::Integer, "0", nullptr, in_image<&I::parity>, Send::Link},
+    {"NEW_COMM", "NET_DELY", 0, 67, Kind::Integer, "0", nullptr, in_image<&I::dely>, Send::Value},
+    {"NEW_COMM", "NET_FLTYPE", 0, 68, Kind::Integer, "0", nullptr, in_image<&I::fltype>, Send::Value},
+    {"NEW_DAT", "NUM_HI", 57, 69, Kind::Integer, "0", "0", in_image<&I::sn_hi>},
+    {"NEW_DAT", "NUM_LO", 58, 70, Kind::Integer, "0", "0", in_image<&I::sn_lo>},
+    {"NEW_DAT", "MODEL", 59, 71, Kind::Integer, "0", "10", in_image<&I::model>},
+    {"NEW_DAT", "SOFT_NEW", 60, 72, Kind::Integer, "0", "0", in_image<&I::ver_soft>},
+    {"NEW_DAT", "HARD_NEW", 61, 73, Kind::Integer, "0", "0", in_image<&I::ver_hard>},
+    {"NEW_DAT", "YEAR_NEW", 62, 74, Kind::Integer, "11", "11", in_image<&I::year>},
+    {"NEW_DAT", "MONTH_NEW", 63, 75, Kind::Integer, "6", "6", in_image<&I::month>},
+    {"NEW_DAT", "DAY_NEW", 64, 76, Kind::Integer, "1", "15", in_image<&I::day>},
+    {"MTR", "msenstype", 0, 77, Kind::Integer, "0", nullptr, in_kept<&K::msenstype>},
+    {"MTR", "mox", 0, 78, Kind::Integer, "0", nullptr, in_kept<&K::mox>},
+    {"MTR", "mcl", 0, 79, Kind::Integer, "0", nullptr, in_kept<&K::mcl>},
+    {"MTR", "mdest", 0, 80, Kind::Integer, "0", nullptr, in_kept<&K::mdest>},
+    {"MTR", "mprecis", 0, 81, Kind::Integer, "10", nullptr, in_kept<&K::mprecis>},
+    {"MTR", "mmat", 0, 82, Kind::Integer, "0", nullptr, in_kept<&K::mmat>},
+    {"MTR", "mdat", 0, 83, Kind::Text, "Ордвин 100МП4", nullptr, in_kept<&K::mdat>},
+};
+
+// The rows in the order of one of the positions, those without it left out.
+std::vector<const KeyRow*> rows_by(uint8_t KeyRow::*at) {
+  std::vector<const KeyRow*> rows;
+  for (const KeyRow& r : kKeys)
+    if (r.*at != 0) rows.push_back(&r);
+  std::sort(rows.begin(), rows.end(), [at](const KeyRow* a, const KeyRow* b) { return a->*at < b->*at; });
+  return rows;
 }
 
-// The load's write-back of the search keys is a fixed selection; memory
-// keeps what was read, and the save writes it.
-void load_search(Profile& p, SearchSelection& s) {
-  constexpr std::array<uint16_t, kSearchRateCount> kRead = {0, 0, 0, 0, 1, 1, 1, 1};
-  constexpr std::array<uint16_t, kSearchRateCount> kWritten = {0, 0, 0, 1, 1, 0, 0, 0};
-  for (size_t i = 0; i < kSearchRateCount; ++i) {
-    s.rates[i] = p.integer("Seach", kSearchRateKeys[i], kRead[i]);
-    p.put("Seach", kSearchRateKeys[i], kWritten[i]);
+uint16_t integer_default(const KeyRow& r) {
+  uint16_t v = 0;
+  std::from_chars(r.read_default.data(), r.read_default.data() + r.read_default.size(), v);
+  return v;
+}
+
+NumberForm number_form(Kind kind) {
+  switch (kind) {
+    case Kind::Two: return NumberForm::TwoDecimals;
+    case Kind::Six: return NumberForm::SixDecimals;
+    default: return NumberForm::Shortest;
   }
-  s.first = p.integer("Seach", "beg", 1);
-  p.put("Seach", "beg", uint16_t{1});
-  s.last = p.integer("Seach", "end", 5);
-  p.put("Seach", "end", uint16_t{5});
-  constexpr std::array<uint16_t, kSearchParityCount> kParityRead = {0, 0, 1};
-  for (size_t i = 0; i < kSearchParityCount; ++i) {
-    s.parities[i] = p.integer("Seach", kSearchParityKeys[i], kParityRead[i]);
-    p.put("Seach", kSearchParityKeys[i], uint16_t{0});
+}
+
+template <typename T>
+T& slot_value(const KeyRow& r, const ProfileTarget& t) {
+  return std::get<T& (*)(const ProfileTarget&)>(r.slot)(t);
+}
+
+// Writes a key's value from memory in its kind's format; a key without a
+// place in memory is written empty.
+void write_key(Profile& p, const KeyRow& r, const ProfileTarget& t) {
+  if (std::holds_alternative<std::monostate>(r.slot)) return p.put(r.section, r.key, std::string_view{});
+  switch (r.kind) {
+    case Kind::Integer:
+    case Kind::Digits: return p.put(r.section, r.key, slot_value<uint16_t>(r, t));
+    case Kind::Page: return p.put(r.section, r.key, static_cast<uint16_t>(slot_value<int>(r, t)));
+    case Kind::Two:
+    case Kind::Six:
+    case Kind::Shortest: return p.put_number(r.section, r.key, slot_value<float>(r, t), number_form(r.kind));
+    case Kind::Hex: return p.put_hex(r.section, r.key, slot_value<uint32_t>(r, t));
+    case Kind::Text: return p.put(r.section, r.key, slot_value<std::string>(r, t));
+    case Kind::UserText: {
+      const auto& words = slot_value<std::array<uint16_t, 8>>(r, t);
+      return p.put(r.section, r.key, register_text(words.data(), words.size()));
+    }
   }
 }
 
-// Reads every key of the profile into t and writes each back into p as a load does.
-void read_profile(Profile& p, ProfileTarget t) {
-  DeviceImage& im = t.image;
-  ProfileKept& k = t.kept;
-  if (!p.ini().existed()) write_new_profile(p, im);
-
-  constexpr auto two = NumberForm::TwoDecimals;
-  constexpr auto six = NumberForm::SixDecimals;
-  im.unit = p.integer_rw("CH", "unit", 2);
-  im.diapmaxkpa = p.number_rw("CH", "diap_max", "10", two);
-  im.diapminkpa = p.number_rw("CH", "diap_min", "0", two);
-  // Span factor and zero shift go back in the six decimals the save writes
-  // them with: a program ended before its close loses no digits of them.
-  im.diap = p.number_rw("CH", "diap", "1.0", six);
-  im.diap_usr = p.number_rw("CH", "diap_usr", "1.0", six);
-  im.shift = p.number_rw("CH", "shift", "0", six);
-  im.shift_scale = p.number_rw("CH", "shift_scale", "0", six);
-  im.shift_usr = p.number_rw("CH", "shift_usr", "0", six);
-
-  if (im.rate < kRateIndexMin || im.rate > kRateIndexMax) im.rate = kRateIndexDefault;
-  if (im.adr == 0 || im.adr > kProfileAddressMax) im.adr = kProfileAddressFallback;
-  if (im.parity > kParityEven) im.parity = kParityNone;
-
-  im.digits = std::min(p.integer("IND", "point", kPointMax), kPointMax);
-  p.put("IND", "point", im.digits);
-
-  // TAB num is the one integer not held in 16 bits: a page outside 0..3 leaves the page as it is.
-  const auto page = parse_ini_integer(p.text("TAB", "num", "0"));
-  if (page && *page >= 0 && *page < kProfilePageCount) k.page = static_cast<int>(*page);
-  p.put("TAB", "num", static_cast<uint16_t>(k.page));
-
-  // The log names are used as read until the next load, but the file gets the defaults back.
-  t.log.izm_name = p.text("IZM", "izm_name", "izm.txt");
-  p.put("IZM", "izm_name", "izm.txt");
-  k.all_izm_name = p.text("IZM", "all_izm_file_name", "all_izm.txt");
-  p.put("IZM", "all_izm_file_name", "all_izm.txt");
-  t.log.write_file = p.integer("IZM", "write_file", 1);
-  p.put("IZM", "write_file", uint16_t{1});
-  k.write_all_izm = p.integer("IZM", "write_all_izm_file", 1);
-  p.put("IZM", "write_all_izm_file", uint16_t{1});
-  k.adc_write = p.integer_rw("ADC", "write_file", 1);
-  k.adc_name = p.text("ADC", "adc_name", "adc.txt");
-  p.put("ADC", "adc_name", "adc.txt");
-
-  k.tx_interval = p.integer_rw("TX", "INTERVAL", 10);
-  im.constrminkpa = p.number_rw("KONSTR_bound", "min", "0.0", two);
-  im.constrmaxkpa = p.number_rw("KONSTR_bound", "max", "10.0", two);
-  k.konstr_line = p.integer_rw("KONSTR", "konstr_line_index", 0);
-  k.konstr_pres = p.integer_rw("KONSTR", "konstr_pres_index", 0);
-  k.konstr_case = p.integer_rw("KONSTR", "konstr_case_index", 0);
-  k.konstr_unit = p.integer_rw("KONSTR", "konstr_unit_index", 0);
-  k.konstr_txt = p.text_rw("KONSTR", "konstr_txt", "Ордвин 100");
-  pack_text(p.text_rw("USR", "usr_txt", "Ордвин 100"), im.user_text.data(), im.user_text.size());
-  load_search(p, t.search);
-
-  k.xhchk = p.integer_rw("X", "XHCHK", 1);
-  im.xnul = p.integer_rw("X", "XNUL", 1);
-  im.xbnd = p.integer_rw("X", "XBND", 0);
-  im.xsqr = p.integer_rw("X", "XSQR", 0);
-  im.xfset = p.integer_rw("X", "XFSET", 1);
-  k.xepwr = p.integer_rw("X", "XEPWR", 1);
-  im.nulcutoff = p.integer_rw("CUTOFF", "NULCUTOFF", 0);
-  im.maxcutoff = p.integer_rw("CUTOFF", "MAXCUTOFF", 0);
-  im.lincutoff = p.integer_rw("CUTOFF", "LINCUTOFF", 0);
-  im.minovld = p.integer_rw("OVLD", "MINOVLD", 0);
-  im.maxovld = p.integer_rw("OVLD", "MAXOVLD", 0);
-  k.gain = p.integer_rw("ADC", "GAIN", 4);
-  k.gain2 = p.integer_rw("ADC", "GAIN2", 0);
-  k.rate = p.integer_rw("ADC", "RATE", 5);
-  k.ns = p.integer_rw("ADC", "NS", 0);
-  k.xadc = p.integer_rw("ADC", "XADC", 3);
-  k.adccalib = p.integer_rw("ADC", "ADCCALIB", 2400);
-  k.adcmax = p.hex("ADC", "ADCMAX", "0XF00000");
-  p.put_hex("ADC", "ADCMAX", k.adcmax);
-  k.adcmin = p.hex("ADC", "ADCMIN", "0X0FFFFF");
-  p.put_hex("ADC", "ADCMIN", k.adcmin);
-  k.set0_n = p.integer_rw("SET_0", "SET_0_N", 32);
-  k.set_diap_n = p.integer_rw("SET_DIAP", "SET_DIAP_N", 32);
-  k.set0_val = static_cast<float>(p.number("SET_0", "SET_0_VAL", "0.0"));
-  p.put_number("SET_0", "SET_0_VAL", k.set0_val, NumberForm::Shortest);
-  k.set_diap_val = static_cast<float>(p.number("SET_DIAP", "SET_DIAP_VAL", "250.0"));
-  p.put_number("SET_DIAP", "SET_DIAP_VAL", k.set_diap_val, NumberForm::Shortest);
-  im.t90 = p.integer_rw("CH", "T90", 0);
-
-  im.adr = p.integer_rw("NEW_COMM", "NET_NUM", 1);
-  im.rate = p.integer_rw("NEW_COMM", "NET_SPD", kRateIndexDefault);
-  im.parity = p.integer_rw("NEW_COMM", "NET_PAR", 0);
-  im.dely = p.integer_rw("NEW_COMM", "NET_DELY", 0);
-  im.fltype = p.integer_rw("NEW_COMM", "NET_FLTYPE", 0);
-  im.sn_hi = p.integer_rw("NEW_DAT", "NUM_HI", 0);
-  im.sn_lo = p.integer_rw("NEW_DAT", "NUM_LO", 0);
-  im.model = p.integer_rw("NEW_DAT", "MODEL", 0);
-  im.ver_soft = p.integer_rw("NEW_DAT", "SOFT_NEW", 0);
-  im.ver_hard = p.integer_rw("NEW_DAT", "HARD_NEW", 0);
-  im.year = p.integer_rw("NEW_DAT", "YEAR_NEW", 11);
-  im.month = p.integer_rw("NEW_DAT", "MONTH_NEW", 6);
-  im.day = p.integer_rw("NEW_DAT", "DAY_NEW", 1);
-  k.msenstype = p.integer_rw("MTR", "msenstype", 0);
-  k.mox = p.integer_rw("MTR", "mox", 0);
-  k.mcl = p.integer_rw("MTR", "mcl", 0);
-  k.mdest = p.integer_rw("MTR", "mdest", 0);
-  k.mprecis = p.integer_rw("MTR", "mprecis", 10);
-  k.mmat = p.integer_rw("MTR", "mmat", 0);
-  k.mdat = p.text_rw("MTR", "mdat", "Ордвин 100МП4");
+// Reads a key into memory and writes it back as a load does.
+void load_key(Profile& p, const KeyRow& r, const ProfileTarget& t) {
+  if (std::holds_alternative<std::monostate>(r.slot)) return;
+  switch (r.kind) {
+    case Kind::Integer: slot_value<uint16_t>(r, t) = p.integer(r.section, r.key, integer_default(r)); break;
+    case Kind::Digits:
+      slot_value<uint16_t>(r, t) = std::min(p.integer(r.section, r.key, integer_default(r)), kPointMax);
+      break;
+    case Kind::Page: {
+      // The one integer not held in 16 bits.
+      const auto page = parse_ini_integer(p.text(r.section, r.key, r.read_default));
+      if (page && *page >= 0 && *page < kProfilePageCount) slot_value<int>(r, t) = static_cast<int>(*page);
+      break;
+    }
+    case Kind::Two:
+    case Kind::Six:
+    case Kind::Shortest:
+      slot_value<float>(r, t) = static_cast<float>(p.number(r.section, r.key, r.read_default));
+      break;
+    case Kind::Hex: slot_value<uint32_t>(r, t) = p.hex(r.section, r.key, r.read_default); break;
+    case Kind::Text: slot_value<std::string>(r, t) = p.text(r.section, r.key, r.read_default); break;
+    case Kind::UserText: {
+      const std::string text = p.text(r.section, r.key, r.read_default);
+      auto& words = slot_value<std::array<uint16_t, 8>>(r, t);
+      pack_text(text, words.data(), words.size());
+      // The text goes back as read, with its blanks.
+      return p.put(r.section, r.key, text);
+    }
+  }
+  if (r.load_back)
+    p.put(r.section, r.key, std::string_view(r.load_back));
+  else
+    write_key(p, r, t);
 }
 
-}  // namespace
+// The keys of a file that does not exist yet.
+void write_new_profile(Profile& p, const ProfileTarget& t) {
+  SearchSelection first = first_run_search_selection();
+  const ProfileTarget fresh{t.image, first, t.log, t.kept};
+  static const std::vector<const KeyRow*> rows = rows_by(&KeyRow::new_at);
+  for (const KeyRow* r : rows) {
+    if (r->fresh == kFromMemory)
+      write_key(p, *r, fresh);
+    else
+      p.put(r->section, r->key, std::string_view(r->fresh));
+  }
+}
 
-std::optional<std::string> load_profile(const std::string& path, ProfileTarget t, bool write_back) {
+// Reads every key of the profile into t and writes each back into p as a
+// load does; held, when given, tells key by key whether the file had it.
+std::optional<std::string> load_into(const std::string& path, ProfileTarget t, bool write_back,
+                                     std::vector<bool>* held) {
   Profile p(path);
   if (auto error = p.ini().load()) return error;
+  if (held) {
+    held->clear();
+    for (const KeyRow& r : kKeys) held->push_back(p.ini().value(r.section, r.key).has_value());
+  }
   // Read into copies: a load that fails leaves memory as it was.
   DeviceImage image = t.image;
   SearchSelection search = t.search;
   MeasureLogSettings log = t.log;
   ProfileKept kept = t.kept;
-  read_profile(p, {image, search, log, kept});
+  const ProfileTarget copy{image, search, log, kept};
+  if (!p.ini().existed()) write_new_profile(p, copy);
+  for (const KeyRow& r : kKeys) load_key(p, r, copy);
   if (write_back) {
     if (auto error = p.ini().save()) return error;
   }
@@ -320,96 +365,41 @@ std::optional<std::string> load_profile(const std::string& path, ProfileTarget t
   return std::nullopt;
 }
 
-std::optional<std::string> save_profile(const std::string& path, const ProfileTarget& t) {
-  make_writable(path);
+}  // namespace
 
-  const DeviceImage& im = t.image;
-  const ProfileKept& k = t.kept;
-  Profile p(path);
-  if (auto error = p.ini().load()) return error;
-  constexpr auto two = NumberForm::TwoDecimals;
-  constexpr auto six = NumberForm::SixDecimals;
-  p.put("IZM", "write_file", t.log.write_file);
-  p.put("ADC", "write_file", k.adc_write);
-  p.put("IZM", "write_all_izm_file", k.write_all_izm);
-  p.put("TAB", "num", static_cast<uint16_t>(k.page));
-  for (std::string_view key : {"txt0", "txt1", "txt2", "txt3"}) p.put("Definition", key, "");
-  p.put("TX", "INTERVAL", k.tx_interval);
-  for (size_t i = 0; i < kSearchRateCount; ++i) p.put("Seach", kSearchRateKeys[i], t.search.rates[i]);
-  p.put("Seach", "beg", t.search.first);
-  p.put("Seach", "end", t.search.last);
-  for (size_t i = 0; i < kSearchParityCount; ++i) p.put("Seach", kSearchParityKeys[i], t.search.parities[i]);
-  p.put("CH", "unit", im.unit);
-  p.put("CH", "T90", im.t90);
-  p.put_number("CH", "diap_max", im.diapmaxkpa, two);
-  p.put_number("CH", "diap_min", im.diapminkpa, two);
-  p.put_number("CH", "diap", im.diap, six);
-  p.put_number("CH", "shift", im.shift, six);
-  p.put_number("CH", "diap_usr", im.diap_usr, six);
-  p.put_number("CH", "shift_usr", im.shift_usr, six);
-  p.put_number("CH", "shift_scale", im.shift_scale, six);
-  p.put_number("KONSTR_bound", "min", im.constrminkpa, two);
-  p.put_number("KONSTR_bound", "max", im.constrmaxkpa, two);
-  p.put("KONSTR", "konstr_line_index", k.konstr_line);
-  p.put("KONSTR", "konstr_pres_index", k.konstr_pres);
-  p.put("KONSTR", "konstr_unit_index", k.konstr_unit);
-  p.put("KONSTR", "konstr_case_index", k.konstr_case);
-  p.put("KONSTR", "konstr_txt", k.konstr_txt);
-  p.put("USR", "usr_txt", register_text(im.user_text.data(), im.user_text.size()));
-  p.put("X", "XHCHK", k.xhchk);
-  p.put("X", "XNUL", im.xnul);
-  p.put("X", "XBND", im.xbnd);
-  p.put("X", "XSQR", im.xsqr);
-  p.put("X", "XFSET", im.xfset);
-  p.put("X", "XEPWR", k.xepwr);
-  p.put("CUTOFF", "NULCUTOFF", im.nulcutoff);
-  p.put("CUTOFF", "MAXCUTOFF", im.maxcutoff);
-  p.put("CUTOFF", "LINCUTOFF", im.lincutoff);
-  p.put("OVLD", "MINOVLD", im.minovld);
-  p.put("OVLD", "MAXOVLD", im.maxovld);
-  p.put("ADC", "GAIN", k.gain);
-  p.put("ADC", "GAIN2", k.gain2);
-  p.put("ADC", "RATE", k.rate);
-  p.put("ADC", "NS", k.ns);
-  p.put("ADC", "XADC", k.xadc);
-  p.put("ADC", "ADCCALIB", k.adccalib);
-  p.put_hex("ADC", "ADCMAX", k.adcmax);
-  p.put_hex("ADC", "ADCMIN", k.adcmin);
-  p.put("SET_0", "SET_0_N", k.set0_n);
-  p.put_number("SET_0", "SET_0_VAL", k.set0_val, NumberForm::Shortest);
-  p.put("SET_DIAP", "SET_DIAP_N", k.set_diap_n);
-  p.put_number("SET_DIAP", "SET_DIAP_VAL", k.set_diap_val, NumberForm::Shortest);
-  p.put("IND", "point", im.digits);
-  p.put("NEW_COMM", "NET_NUM", im.adr);
-  p.put("NEW_COMM", "NET_SPD", im.rate);
-  p.put("NEW_COMM", "NET_PAR", im.parity);
-  p.put("NEW_COMM", "NET_DELY", im.dely);
-  p.put("NEW_COMM", "NET_FLTYPE", im.fltype);
-  p.put("NEW_DAT", "NUM_HI", im.sn_hi);
-  p.put("NEW_DAT", "NUM_LO", im.sn_lo);
-  p.put("NEW_DAT", "MODEL", im.model);
-  p.put("NEW_DAT", "SOFT_NEW", im.ver_soft);
-  p.put("NEW_DAT", "HARD_NEW", im.ver_hard);
-  p.put("NEW_DAT", "YEAR_NEW", im.year);
-  p.put("NEW_DAT", "MONTH_NEW", im.month);
-  p.put("NEW_DAT", "DAY_NEW", im.day);
-  p.put("MTR", "msenstype", k.msenstype);
-  p.put("MTR", "mox", k.mox);
-  p.put("MTR", "mcl", k.mcl);
-  p.put("MTR", "mdest", k.mdest);
-  p.put("MTR", "mprecis", k.mprecis);
-  p.put("MTR", "mmat", k.mmat);
-  p.put("MTR", "mdat", k.mdat);
-  return p.ini().save();
+std::optional<std::string> load_profile(const std::string& path, ProfileTarget t, bool write_back) {
+  return load_into(path, t, write_back, nullptr);
 }
 
-std::optional<std::string> held_profile_keys(const std::string& path, std::span<const ProfileKey> keys,
-                                             std::vector<bool>& held) {
-  IniFile ini(path);
-  if (auto error = ini.load()) return error;
-  held.clear();
-  for (const ProfileKey& k : keys) held.push_back(ini.value(k.section, k.key).has_value());
-  return std::nullopt;
+std::optional<std::string> read_profile_held(const std::string& path, ProfileTarget t, ProfileHeldKeys& held) {
+  return load_into(path, t, false, &held.held);
+}
+
+void take_sent_values(const ProfileHeldKeys& held, const DeviceImage& from, bool take_link, DeviceImage& to) {
+  DeviceImage source = from;
+  SearchSelection search;
+  MeasureLogSettings log;
+  ProfileKept kept;
+  const ProfileTarget from_t{source, search, log, kept};
+  const ProfileTarget to_t{to, search, log, kept};
+  for (size_t i = 0; i < std::size(kKeys) && i < held.held.size(); ++i) {
+    const KeyRow& r = kKeys[i];
+    if (!held.held[i] || r.send == Send::No || (r.send == Send::Link && !take_link)) continue;
+    std::visit(
+        [&](auto slot) {
+          if constexpr (!std::is_same_v<decltype(slot), std::monostate>) slot(to_t) = slot(from_t);
+        },
+        r.slot);
+  }
+}
+
+std::optional<std::string> save_profile(const std::string& path, const ProfileTarget& t) {
+  make_writable(path);
+  Profile p(path);
+  if (auto error = p.ini().load()) return error;
+  static const std::vector<const KeyRow*> rows = rows_by(&KeyRow::save_at);
+  for (const KeyRow* r : rows) write_key(p, *r, t);
+  return p.ini().save();
 }
 
 std::string profile_save_name(std::string chosen, bool profile_filter, bool chosen_exists) {

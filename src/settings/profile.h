@@ -5,7 +5,6 @@
 // catalogue konstr_type.dat is maintained beside it.
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,17 +79,19 @@ std::optional<std::string> save_profile(const std::string& path, const ProfileTa
 // ends in ".prf" (any case).
 std::string profile_save_name(std::string chosen, bool profile_filter, bool chosen_exists);
 
-// A key of a profile, by section and name.
-struct ProfileKey {
-  std::string_view section;
-  std::string_view key;
+// Which keys a profile file held when it was read, key by key.
+struct ProfileHeldKeys {
+  std::vector<bool> held;
 };
 
-// Whether the profile file at path holds each of keys (a line of that key in
-// its section, whatever its value), in the order asked; an error text when
-// the file cannot be read. Nothing is created or written.
-std::optional<std::string> held_profile_keys(const std::string& path, std::span<const ProfileKey> keys,
-                                             std::vector<bool>& held);
+// As load_profile with nothing written or created, telling also which keys the file holds.
+std::optional<std::string> read_profile_held(const std::string& path, ProfileTarget target, ProfileHeldKeys& held);
+
+// Lays over `to` the values of from that profile write sends, for the keys
+// held marks: the sensor settings, user text, decimal places, user trims,
+// reply delay and filter, and the device's address, rate and parity only
+// with take_link.
+void take_sent_values(const ProfileHeldKeys& held, const DeviceImage& from, bool take_link, DeviceImage& to);
 
 // A text of device registers without its padding blanks (or zero bytes).
 std::string register_text(const uint16_t* words, size_t n);

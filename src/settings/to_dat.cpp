@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "link/line_names.h"
 #include "settings/ini_file.h"
 
 namespace orn {
@@ -11,8 +12,12 @@ namespace {
 constexpr std::string_view kSection = "TIME_OUTS";
 
 // Key suffixes in file order: rate index 3..10, then the fallback pair.
-constexpr std::array<std::string_view, 9> kSuffixes = {
-    "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "DF"};
+constexpr std::array<std::string_view, 9> kSuffixes = [] {
+  std::array<std::string_view, 9> s{};
+  for (size_t i = 0; i < kRateNames.size(); ++i) s[i] = kRateNames[i].text;
+  s[8] = "DF";
+  return s;
+}();
 
 constexpr RateTimeouts kDefaults{};
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "link/link_line.h"
+#include "units/pressure_units.h"
 
 namespace orn {
 namespace {
@@ -24,8 +25,12 @@ QStringList rateItems() {
 QStringList addressItems() { return numberRange(0, kLastListedAddress, 3); }
 
 QStringList unitItems() {
-  return {"%",      "МПа",       "кПа",         "Па",  "кгс/см2 (атм тех)", "кгс/м2",
-          "бар",    "атм физ",   "мм вод ст",   "мм ртутн ст", "psi",      "миллибар"};
+  QStringList items;
+  for (uint16_t code = 0; code < kUnitCount; ++code) {
+    const std::string_view caption = unit_combo_caption(code);
+    items << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  }
+  return items;
 }
 
 QStringList settlingTimeItems() { return numberRange(0, 100, 3); }
