@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   const orn::CliParse p = orn::parse_cli_options(args);
-  if (!p.error.empty() || p.options.help) return 0;
+  if (!p.error.empty() || p.options.help || p.options.version) return 0;
   const orn::CliOptions& o = p.options;
   require(o.command != orn::CliCommand::None);
   require(!(o.device && o.port));
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       orn::DeviceImage again;
       require(a.reg->take(a.reg->show(image), again).empty());
       require(a.reg->show(again) == a.reg->show(image));
-      require(a.reg->word == nullptr || again.*a.reg->word == image.*a.reg->word);
+      require(a.reg->slot.word == nullptr || again.*a.reg->slot.word == image.*a.reg->slot.word);
     }
   }
   return 0;

@@ -70,9 +70,9 @@ constexpr GroupWrite kWriteOrder[] = {
 // hidden by the shown form (T90 in whole seconds) is still told.
 std::string shown(const ConfigRegister& reg, const DeviceImage& image) {
   std::string text = std::string(reg.name) + "=" + reg.show(image);
-  if (reg.word) {
+  if (reg.slot.word) {
     char word[16];
-    std::snprintf(word, sizeof word, " (0x%04X)", static_cast<unsigned>(image.*reg.word));
+    std::snprintf(word, sizeof word, " (0x%04X)", static_cast<unsigned>(image.*reg.slot.word));
     text += word;
   }
   return text;
@@ -216,7 +216,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
   bool same = true;
   for (const ConfigRegister& reg : config_registers()) {
     if (!reg.take) continue;
-    const bool differs = reg.word ? image.*reg.word != after.*reg.word : reg.show(image) != reg.show(after);
+    const bool differs = reg.slot.word ? image.*reg.slot.word != after.*reg.slot.word : reg.show(image) != reg.show(after);
     if (!differs) continue;
     same = false;
     c.err << kPrefix << "после записи прочитано " << shown(reg, after) << ", а записано " << shown(reg, image)

@@ -131,19 +131,10 @@ std::optional<std::string> device_text_bytes(std::string_view text) {
   return bytes;
 }
 
-// Read-only values.
-template <Field F>
-std::string show_number(const DeviceImage& image) {
-  return std::to_string(image.*F);
-}
+// Read-only values that are not plain numbers.
 std::string show_year(const DeviceImage& image) { return std::to_string(2000 + image.year); }
 std::string show_watchdog(const DeviceImage& image) {  // seconds; 0 is off
   return std::to_string(image.timer / 10) + "." + std::to_string(image.timer % 10);
-}
-std::string show_init_flag(const DeviceImage& image) { return std::to_string(image.init_flag); }
-template <float DeviceImage::*F>
-std::string show_float(const DeviceImage& image) {
-  return float_text(image.*F);
 }
 std::string show_constr_name(const DeviceImage& image) {
   return quoted_device_text(unpack_text(image.constr_name.data(), image.constr_name.size()));
@@ -151,7 +142,6 @@ std::string show_constr_name(const DeviceImage& image) {
 std::string show_sensor_unit(const DeviceImage& image) {
   return coded(image.sensunit, sensor_unit_caption(image.sensunit).value_or(""));
 }
-std::string show_sensor_number(const DeviceImage& image) { return std::to_string(image.sensnum); }
 std::string show_accuracy_class(const DeviceImage& image) {
   return quoted_device_text(unpack_accuracy_class(image.sensclass.data()));
 }
@@ -288,49 +278,49 @@ using I = DeviceImage;
 // The row of a sensor field: sent by the sensor-settings write.
 template <size_t Row>
 constexpr ConfigRegister field_row() {
-  return {kSensorFields[Row].reg, kSensor, show_field<Row>, take_field<Row>, kSensorFields[Row].word};
+  return {kSensorFields[Row].reg, kSensor, take_field<Row>, show_field<Row>};
 }
 
 constexpr ConfigRegister kConfigRegisters[] = {
-    {"MODEL", kNone, show_number<&I::model>, nullptr, &I::model},
-    {"SN_HI", kNone, show_number<&I::sn_hi>, nullptr, &I::sn_hi},
-    {"SN_LO", kNone, show_number<&I::sn_lo>, nullptr, &I::sn_lo},
-    {"VER_HARD", kNone, show_number<&I::ver_hard>, nullptr, &I::ver_hard},
-    {"VER_SOFT", kNone, show_number<&I::ver_soft>, nullptr, &I::ver_soft},
-    {"DAY", kNone, show_number<&I::day>, nullptr, &I::day},
-    {"MONTH", kNone, show_number<&I::month>, nullptr, &I::month},
-    {"YEAR", kNone, show_year, nullptr, &I::year},
-    {"ADR", kExchange, show_number<&I::adr>, take_choice<&I::adr, kAddressCode.first, kAddressCode.last>, &I::adr},
-    {"RATE", kExchange, show_rate, take_rate, &I::rate},
-    {"PARITY", kExchange, show_parity, take_parity, &I::parity},
-    {"PROT", kNone, show_number<&I::prot>, nullptr, &I::prot},
-    {"TIMER", kNone, show_watchdog, nullptr, &I::timer},
-    {"USERTEXT", kSensor, show_user_text, take_user_text, nullptr},
-    {"INITFLAG", kNone, show_init_flag, nullptr, &I::init_flag},
-    {"DELY", kExchange, show_number<&I::dely>, take_dely, &I::dely},
-    {"TimeGapDev", kGap, show_number<&I::time_gap_dev>, take_device_gap, &I::time_gap_dev},
-    {"UNIT", kSensor, show_unit, take_unit, &I::unit},
-    {"XNUL", kSensor, show_bits<&I::xnul>, take_bits<&I::xnul, flag_mask("XNUL")>, &I::xnul},
-    {"XBND", kSensor, show_bits<&I::xbnd>, take_bits<&I::xbnd, flag_mask("XBND")>, &I::xbnd},
-    {"XFSET", kSensor, show_bits<&I::xfset>, take_bits<&I::xfset, flag_mask("XFSET")>, &I::xfset},
+    {"MODEL", kNone},
+    {"SN_HI", kNone},
+    {"SN_LO", kNone},
+    {"VER_HARD", kNone},
+    {"VER_SOFT", kNone},
+    {"DAY", kNone},
+    {"MONTH", kNone},
+    {"YEAR", kNone, nullptr, show_year},
+    {"ADR", kExchange, take_choice<&I::adr, kAddressCode.first, kAddressCode.last>},
+    {"RATE", kExchange, take_rate, show_rate},
+    {"PARITY", kExchange, take_parity, show_parity},
+    {"PROT", kNone},
+    {"TIMER", kNone, nullptr, show_watchdog},
+    {"USERTEXT", kSensor, take_user_text, show_user_text},
+    {"INITFLAG", kNone},
+    {"DELY", kExchange, take_dely},
+    {"TimeGapDev", kGap, take_device_gap},
+    {"UNIT", kSensor, take_unit, show_unit},
+    {"XNUL", kSensor, take_bits<&I::xnul, flag_mask("XNUL")>, show_bits<&I::xnul>},
+    {"XBND", kSensor, take_bits<&I::xbnd, flag_mask("XBND")>, show_bits<&I::xbnd>},
+    {"XFSET", kSensor, take_bits<&I::xfset, flag_mask("XFSET")>, show_bits<&I::xfset>},
     field_row<sensor_field_index("T90")>(),
-    {"DIAPMINKPA", kNone, show_float<&I::diapminkpa>, nullptr, nullptr},
-    {"DIAPMAXKPA", kNone, show_float<&I::diapmaxkpa>, nullptr, nullptr},
+    {"DIAPMINKPA", kNone},
+    {"DIAPMAXKPA", kNone},
     field_row<sensor_field_index("NULCUTOFF")>(),
     field_row<sensor_field_index("MAXCUTOFF")>(),
     field_row<sensor_field_index("LINCUTOFF")>(),
     field_row<sensor_field_index("MAXOVLD")>(),
     field_row<sensor_field_index("MINOVLD")>(),
-    {"XSQR", kSensor, show_bits<&I::xsqr>, take_bits<&I::xsqr, flag_mask("XSQR")>, &I::xsqr},
-    {"shift", kNone, show_float<&I::shift>, nullptr, nullptr},
-    {"diap", kNone, show_float<&I::diap>, nullptr, nullptr},
-    {"fltype", kSensor, show_byte_order, take_byte_order, &I::fltype},
-    {"CONSTRMINKPA", kNone, show_float<&I::constrminkpa>, nullptr, nullptr},
-    {"CONSTRMAXKPA", kNone, show_float<&I::constrmaxkpa>, nullptr, nullptr},
-    {"CONSTRNAME", kNone, show_constr_name, nullptr, nullptr},
-    {"SENSUNIT", kNone, show_sensor_unit, nullptr, &I::sensunit},
-    {"SENSNUM", kNone, show_sensor_number, nullptr, nullptr},
-    {"SENSCLASS", kNone, show_accuracy_class, nullptr, nullptr},
+    {"XSQR", kSensor, take_bits<&I::xsqr, flag_mask("XSQR")>, show_bits<&I::xsqr>},
+    {"shift", kNone},
+    {"diap", kNone},
+    {"fltype", kSensor, take_byte_order, show_byte_order},
+    {"CONSTRMINKPA", kNone},
+    {"CONSTRMAXKPA", kNone},
+    {"CONSTRNAME", kNone, nullptr, show_constr_name},
+    {"SENSUNIT", kNone, nullptr, show_sensor_unit},
+    {"SENSNUM", kNone},
+    {"SENSCLASS", kNone, nullptr, show_accuracy_class},
     field_row<sensor_field_index("DIGITS")>(),
 };
 
@@ -344,9 +334,25 @@ constexpr bool in_register_order() {
 }
 static_assert(in_register_order(), "config registers in register order");
 
+// A row without a text of its own shows the number its slot holds.
+constexpr bool every_row_shown() {
+  for (const ConfigRegister& r : kConfigRegisters) {
+    if (!r.text && r.slot.empty()) return false;
+  }
+  return true;
+}
+static_assert(every_row_shown(), "each config register shown by its text or its slot");
+
 }  // namespace
 
 std::string_view parity_name(uint16_t code) { return code < kParityNames.size() ? kParityNames[code].option : ""; }
+
+std::string ConfigRegister::show(const DeviceImage& image) const {
+  if (text) return text(image);
+  if (slot.word) return std::to_string(image.*slot.word);
+  if (slot.real) return float_text(image.*slot.real);
+  return std::to_string(image.*slot.whole);
+}
 
 std::span<const ConfigRegister> config_registers() { return kConfigRegisters; }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/device_image.h"
+#include "device/register_map.h"
 
 namespace orn {
 
@@ -24,13 +25,16 @@ enum class ConfigGroup : uint8_t {
 struct ConfigRegister {
   std::string_view name;
   ConfigGroup group;
-  std::string (*show)(const DeviceImage& image);
   // Puts a value given as text into the image with the settings pages' rules;
   // returns "" or what a value must look like. Null for a read-only register.
-  std::string (*take)(std::string_view text, DeviceImage& image);
-  // The register word compared after a write; null for the user text, whose
-  // shown text is exact.
-  uint16_t DeviceImage::*word;
+  std::string (*take)(std::string_view text, DeviceImage& image) = nullptr;
+  // The value as text where it is not the plain number its slot holds.
+  std::string (*text)(const DeviceImage& image) = nullptr;
+  // Where the image keeps it; slot.word is the word compared after a write
+  // (null for the user text, whose shown text is exact).
+  ImageSlot slot = register_entry(name).slot;
+
+  std::string show(const DeviceImage& image) const;
 };
 
 // Every register config read prints, in register order.

@@ -22,7 +22,7 @@ std::string changed_registers(ConfigGroup group, const DeviceImage& before, cons
   std::string text;
   for (const ConfigRegister& reg : config_registers()) {
     if (reg.group != group) continue;
-    const bool differs = reg.word ? before.*reg.word != after.*reg.word : reg.show(before) != reg.show(after);
+    const bool differs = reg.slot.word ? before.*reg.slot.word != after.*reg.slot.word : reg.show(before) != reg.show(after);
     if (differs) text += " " + std::string(reg.name) + "=" + reg.show(after);
   }
   return text;

@@ -18,21 +18,21 @@ enum class Flag : uint8_t {
 
 struct FlagBit {
   Flag id;                       // the row's own value, checked against its position
-  std::string_view reg;          // register-map name of the word
-  uint16_t DeviceImage::*word;   // where the image keeps the word
+  std::string_view reg;  // register-map name of the word
   uint16_t mask;
   std::string_view meaning;
+  uint16_t DeviceImage::*word = register_entry(reg).slot.word;  // where the image keeps the word
 };
 
 inline constexpr FlagBit kFlagBits[] = {
-    {Flag::SquareRoot, "XSQR", &DeviceImage::xsqr, 0x0001, "square-root extraction"},
-    {Flag::Linearisation, "XSQR", &DeviceImage::xsqr, 0x0002, "linear part in root mode"},
-    {Flag::OverrunUp, "XBND", &DeviceImage::xbnd, 0x0001, "overrun past the upper limit used"},
-    {Flag::OverrunDown, "XBND", &DeviceImage::xbnd, 0x0002, "overrun past the lower limit used"},
-    {Flag::ZeroCutoff, "XBND", &DeviceImage::xbnd, 0x0004, "zero cut-off used"},
-    {Flag::MaxCutoff, "XBND", &DeviceImage::xbnd, 0x0008, "cut-off at the limits used"},
-    {Flag::ZeroByReed, "XNUL", &DeviceImage::xnul, 0x0002, "zero by the reed switch"},
-    {Flag::FactoryByButton, "XFSET", &DeviceImage::xfset, 0x0001, "factory settings by the button"},
+    {Flag::SquareRoot, "XSQR", 0x0001, "square-root extraction"},
+    {Flag::Linearisation, "XSQR", 0x0002, "linear part in root mode"},
+    {Flag::OverrunUp, "XBND", 0x0001, "overrun past the upper limit used"},
+    {Flag::OverrunDown, "XBND", 0x0002, "overrun past the lower limit used"},
+    {Flag::ZeroCutoff, "XBND", 0x0004, "zero cut-off used"},
+    {Flag::MaxCutoff, "XBND", 0x0008, "cut-off at the limits used"},
+    {Flag::ZeroByReed, "XNUL", 0x0002, "zero by the reed switch"},
+    {Flag::FactoryByButton, "XFSET", 0x0001, "factory settings by the button"},
 };
 
 // Every row at its value's position, on a register of the map (a misspelt
@@ -40,7 +40,7 @@ inline constexpr FlagBit kFlagBits[] = {
 constexpr bool flag_bits_consistent() {
   for (size_t i = 0; i < std::size(kFlagBits); ++i) {
     const FlagBit& f = kFlagBits[i];
-    if (static_cast<size_t>(f.id) != i || register_entry(f.reg).count != 1) return false;
+    if (static_cast<size_t>(f.id) != i || f.word == nullptr) return false;
     for (size_t j = 0; j < i; ++j) {
       if (kFlagBits[j].reg == f.reg && (kFlagBits[j].mask & f.mask) != 0) return false;
     }

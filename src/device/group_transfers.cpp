@@ -20,11 +20,6 @@ ExchangeResult read_block(ModbusMaster& master, Store store) {
   return r;
 }
 
-template <Transfer T>
-ExchangeResult write_block(ModbusMaster& master, const BlockWords<T>& w) {
-  return write_transfer(master, T, w.data());
-}
-
 // Hides the panel on every way out of a transfer sequence.
 class ShownPanel {
  public:
@@ -40,50 +35,30 @@ class ShownPanel {
 }  // namespace
 
 ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image) {
-  constexpr Transfer T = Transfer::ExchangeParamsRead;
-  ExchangeResult r = read_block<T>(master, [&](const BlockWords<T>& w) {
-    image.adr = w[block_offset(T, "ADR")];
-    image.rate = w[block_offset(T, "RATE")];
-    image.parity = w[block_offset(T, "PARITY")];
-    image.prot = w[block_offset(T, "PROT")];
-    image.timer = w[block_offset(T, "TIMER")];
-  });
+  ExchangeResult r = read_kept(master, Transfer::ExchangeParamsRead, image);
   if (!r.ok()) return r;
-  return read_block<Transfer::ReplyDelayRead>(master, [&](const auto& w) { image.dely = w[0]; });
+  return read_kept(master, Transfer::ReplyDelayRead, image);
 }
 
 ExchangeResult read_factory_number_and_date(ModbusMaster& master, DeviceImage& image) {
-  constexpr Transfer N = Transfer::FactoryNumber;
-  ExchangeResult r = read_block<N>(master, [&](const BlockWords<N>& w) {
-    image.sn_hi = w[block_offset(N, "SN_HI")];
-    image.sn_lo = w[block_offset(N, "SN_LO")];
-  });
+  ExchangeResult r = read_kept(master, Transfer::FactoryNumber, image);
   if (!r.ok()) return r;
-  constexpr Transfer D = Transfer::Date;
-  return read_block<D>(master, [&](const BlockWords<D>& w) {
-    image.day = w[block_offset(D, "DAY")];
-    image.month = w[block_offset(D, "MONTH")];
-    image.year = w[block_offset(D, "YEAR")];
-  });
+  return read_kept(master, Transfer::Date, image);
 }
 
 ExchangeResult read_versions(ModbusMaster& master, DeviceImage& image) {
-  constexpr Transfer T = Transfer::Versions;
-  const ExchangeResult r = read_block<T>(master, [&](const BlockWords<T>& w) {
-    image.ver_hard = w[block_offset(T, "VER_HARD")];
-    image.ver_soft = w[block_offset(T, "VER_SOFT")];
-  });
+  const ExchangeResult r = read_kept(master, Transfer::Versions, image);
   if (!r.ok()) return r;
   master.pump().wait(kAfterVersionsMs);
   return r;
 }
 
 ExchangeResult read_watchdog(ModbusMaster& master, DeviceImage& image) {
-  return read_block<Transfer::Watchdog>(master, [&](const auto& w) { image.timer = w[0]; });
+  return read_kept(master, Transfer::Watchdog, image);
 }
 
 ExchangeResult read_model(ModbusMaster& master, DeviceImage& image) {
-  return read_block<Transfer::Model>(master, [&](const auto& w) { image.model = w[0]; });
+  return read_kept(master, Transfer::Model, image);
 }
 
 ExchangeResult read_init_flag(ModbusMaster& master, uint16_t& init_flag) {
@@ -91,7 +66,7 @@ ExchangeResult read_init_flag(ModbusMaster& master, uint16_t& init_flag) {
 }
 
 ExchangeResult read_device_gap(ModbusMaster& master, DeviceImage& image) {
-  return read_block<Transfer::DeviceGapRead>(master, [&](const auto& w) { image.time_gap_dev = w[0]; });
+  return read_kept(master, Transfer::DeviceGapRead, image);
 }
 
 ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image) {
@@ -108,8 +83,7 @@ ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image) {
 
 ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Progress& panel) {
   ShownPanel shown(panel, kReadingSensor);
-  ExchangeResult r = read_block<Transfer::SensorSettings>(
-      master, [&](const auto& w) { store_sensor_settings(image, w); });
+  ExchangeResult r = read_kept(master, Transfer::SensorSettings, image);
   if (!r.ok()) return r;
   r = read_block<Transfer::UserTextRead>(master, [&](const auto& w) { image.user_text = w; });
   if (!r.ok()) return r;
@@ -117,41 +91,41 @@ ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Pr
   if (!r.ok()) return r;
   r = read_block<Transfer::SensorData>(master, [&](const auto& w) { store_sensor_data(image, w); });
   if (!r.ok()) return r;
-  return read_block<Transfer::DigitsRead>(master, [&](const auto& w) { image.digits = w[0]; });
+  return read_kept(master, Transfer::DigitsRead, image);
 }
 
 ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image) {
-  ExchangeResult r = write_block<Transfer::FltypeWrite>(master, {image.fltype});
+  ExchangeResult r = write_kept<Transfer::FltypeWrite>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::ReplyDelayWrite>(master, {image.dely});
+  r = write_kept<Transfer::ReplyDelayWrite>(master, image);
   if (!r.ok()) return r;
-  return write_block<Transfer::ExchangeParamsWrite>(master, {image.adr, image.rate, image.parity});
+  return write_kept<Transfer::ExchangeParamsWrite>(master, image);
 }
 
 ExchangeResult write_sensor_settings(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
   ShownPanel shown(panel, kWritingSensor);
-  ExchangeResult r = write_block<Transfer::UnitXnulXbndWrite>(master, unit_xnul_xbnd_words(image));
+  ExchangeResult r = write_kept<Transfer::UnitXnulXbndWrite>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::XfsetWrite>(master, {image.xfset});
+  r = write_kept<Transfer::XfsetWrite>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::T90Write>(master, {image.t90});
+  r = write_kept<Transfer::T90Write>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::CutoffsWrite>(master, cutoff_words(image));
+  r = write_kept<Transfer::CutoffsWrite>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::FltypeWrite>(master, {image.fltype});
+  r = write_kept<Transfer::FltypeWrite>(master, image);
   if (!r.ok()) return r;
-  r = write_block<Transfer::UserTextWrite>(master, image.user_text);
+  r = write_transfer(master, Transfer::UserTextWrite, image.user_text.data());
   if (!r.ok()) return r;
-  return write_block<Transfer::DigitsWrite>(master, {image.digits});
+  return write_kept<Transfer::DigitsWrite>(master, image);
 }
 
 ExchangeResult write_user_trims(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
   ShownPanel shown(panel, kWritingSensor);
-  return write_block<Transfer::AllUserTrimsWrite>(master, user_trim_words(image));
+  return write_kept<Transfer::AllUserTrimsWrite>(master, image);
 }
 
 ExchangeResult write_device_gap(ModbusMaster& master, const DeviceImage& image) {
-  return write_block<Transfer::DeviceGapWrite>(master, {image.time_gap_dev});
+  return write_kept<Transfer::DeviceGapWrite>(master, image);
 }
 
 }  // namespace orn

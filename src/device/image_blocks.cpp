@@ -1,14 +1,13 @@
 #include "device/image_blocks.h"
 
-#include "device/sensor_fields.h"
 #include "device/value_codec.h"
 
 namespace orn {
 namespace {
 
-template <size_t N>
-float float_at(const std::array<uint16_t, N>& w, size_t i) {
-  return fixed_float(w[i], w[i + 1]);
+// Whether a register lies whole inside a transfer's block.
+bool inside(const TransferEntry& x, const RegisterEntry& e) {
+  return e.address >= x.start && e.address + e.count <= x.start + x.count;
 }
 
 // The intermediate results are validated like a measured value, in order 0.
@@ -17,48 +16,42 @@ float checked_float_at(const std::array<uint16_t, N>& w, size_t i) {
   return decode_float(w[i], w[i + 1], 0).value;
 }
 
-template <size_t N>
-void put_float(std::array<uint16_t, N>& w, size_t i, float x) {
-  const auto f = encode_float(x);
-  w[i] = f[0];
-  w[i + 1] = f[1];
-}
-
 }  // namespace
 
-void store_sensor_settings(DeviceImage& image, const BlockWords<Transfer::SensorSettings>& w) {
-  constexpr Transfer T = Transfer::SensorSettings;
-  image.unit = w[block_offset(T, "UNIT")];
-  image.xnul = w[block_offset(T, "XNUL")];
-  image.xbnd = w[block_offset(T, "XBND")];
-  image.xfset = w[block_offset(T, "XFSET")];
-  image.diapminkpa = float_at(w, block_offset(T, "DIAPMINKPA"));
-  image.diapmaxkpa = float_at(w, block_offset(T, "DIAPMAXKPA"));
-  image.xsqr = w[block_offset(T, "XSQR")];
-  image.shift = float_at(w, block_offset(T, "shift"));
-  image.diap = float_at(w, block_offset(T, "diap"));
-  image.fltype = w[block_offset(T, "fltype")];
-  image.constrminkpa = float_at(w, block_offset(T, "CONSTRMINKPA"));
-  image.constrmaxkpa = float_at(w, block_offset(T, "CONSTRMAXKPA"));
-  // The page's sensor fields that this block carries (DIGITS has a read of its own).
-  for (const SensorField& f : kSensorFields) {
-    if (block_holds(T, f.reg)) image.*f.word = w[block_offset(T, f.reg)];
+void store_kept(DeviceImage& image, Transfer t, const uint16_t* words) {
+  const TransferEntry& x = transfer(t);
+  for (const RegisterEntry& e : kRegisterMap) {
+    if (e.slot.empty() || !inside(x, e)) continue;
+    const uint16_t* w = words + (e.address - x.start);
+    if (e.slot.word) {
+      image.*e.slot.word = w[0];
+    } else if (e.slot.real) {
+      image.*e.slot.real = fixed_float(w[0], w[1]);
+    } else {
+      image.*e.slot.whole = decode_int32(w[0], w[1]);
+    }
   }
 }
 
-BlockWords<Transfer::UnitXnulXbndWrite> unit_xnul_xbnd_words(const DeviceImage& image) {
-  return {image.unit, image.xnul, image.xbnd};
-}
-
-BlockWords<Transfer::CutoffsWrite> cutoff_words(const DeviceImage& image) {
-  return {image.nulcutoff, image.maxcutoff, image.lincutoff,
-          image.maxovld,   image.minovld,   image.xsqr};
+void put_kept(const DeviceImage& image, Transfer t, uint16_t* words) {
+  const TransferEntry& x = transfer(t);
+  for (const RegisterEntry& e : kRegisterMap) {
+    if (e.slot.empty() || !inside(x, e)) continue;
+    uint16_t* w = words + (e.address - x.start);
+    if (e.slot.word) {
+      w[0] = image.*e.slot.word;
+      continue;
+    }
+    const std::array<uint16_t, 2> f =
+        e.slot.real ? encode_float(image.*e.slot.real) : encode_int32(image.*e.slot.whole);
+    w[0] = f[0];
+    w[1] = f[1];
+  }
 }
 
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w) {
   constexpr Transfer T = Transfer::SensorData;
-  image.sensunit = w[block_offset(T, "SENSUNIT")];
-  image.sensnum = decode_int32(w[block_offset(T, "SENSNUM")], w[block_offset(T, "SENSNUM") + 1]);
+  store_kept(image, T, w.data());
   image.sensclass = {w[block_offset(T, "SENSCLASS")], w[block_offset(T, "SENSCLASS") + 1]};
 }
 
@@ -75,15 +68,6 @@ void store_intermediate_results(IntermediateResults& r,
   r.dumm = checked_float_at(w, block_offset(T, "dumm"));
   r.exerr = w[block_offset(T, "EXERR")];
   r.statp = w[block_offset(T, "STATP")];
-}
-
-BlockWords<Transfer::AllUserTrimsWrite> user_trim_words(const DeviceImage& image) {
-  constexpr Transfer T = Transfer::AllUserTrimsWrite;
-  BlockWords<T> w{};
-  put_float(w, block_offset(T, "shift_usr"), image.shift_usr);
-  put_float(w, block_offset(T, "shift_scale"), image.shift_scale);
-  put_float(w, block_offset(T, "diap_usr"), image.diap_usr);
-  return w;
 }
 
 }  // namespace orn

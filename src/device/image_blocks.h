@@ -1,6 +1,7 @@
 #pragma once
-// Moves register blocks into and out of the device image. A block is stored
-// only after its read succeeded; the caller decides that.
+// Moves register blocks into and out of the device image, by the register
+// map's image slots. A block is stored only after its read succeeded; the
+// caller decides that.
 #include <array>
 #include <cstdint>
 
@@ -12,19 +13,24 @@ namespace orn {
 template <Transfer T>
 using BlockWords = std::array<uint16_t, transfer(T).count>;
 
-// 0x0500..0x051A. SENSTYPE, XEPWR and XHCHK are read inside the block but not kept.
-void store_sensor_settings(DeviceImage& image, const BlockWords<Transfer::SensorSettings>& w);
-// UNIT, XNUL, XBND as the image holds them (XNUL and XBND keep their other bits).
-BlockWords<Transfer::UnitXnulXbndWrite> unit_xnul_xbnd_words(const DeviceImage& image);
-// NULCUTOFF, MAXCUTOFF, LINCUTOFF, MAXOVLD, MINOVLD, XSQR.
-BlockWords<Transfer::CutoffsWrite> cutoff_words(const DeviceImage& image);
+// Stores every register of a transfer's block that the image keeps; the other
+// words (SENSTYPE, XEPWR and XHCHK in the sensor settings) are read but not kept.
+void store_kept(DeviceImage& image, Transfer t, const uint16_t* words);
+// The words of a block, every one of them a register the image keeps.
+void put_kept(const DeviceImage& image, Transfer t, uint16_t* words);
+
+template <Transfer T>
+BlockWords<T> kept_words(const DeviceImage& image) {
+  static_assert(block_kept_whole(T), "a block sent from the image holds only registers it keeps");
+  BlockWords<T> w{};
+  put_kept(image, T, w.data());
+  return w;
+}
 
 // SENSUNIT, SENSNUM, SENSCLASS.
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w);
 // The eight floats in order 0, validated (invalid ones are 0), EXERR and STATP.
 void store_intermediate_results(IntermediateResults& r,
                                 const BlockWords<Transfer::IntermediateResults>& w);
-// shift_usr, shift_scale, diap_usr in the fixed float order.
-BlockWords<Transfer::AllUserTrimsWrite> user_trim_words(const DeviceImage& image);
 
 }  // namespace orn

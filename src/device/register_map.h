@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "device/device_image.h"
+
 namespace orn {
 
 enum class RegType : uint8_t {
@@ -24,6 +26,21 @@ enum class RegType : uint8_t {
 // R: some operation reads it; W: some operation writes it.
 enum Access : uint8_t { kNoAccess = 0, kRead = 1, kWrite = 2, kReadWrite = 3 };
 
+// Where the device image keeps a register's value, and so how its words are
+// coded there: a word as is, a float in the fixed order, a signed 32-bit value.
+// Empty for a register the image does not keep word by word.
+struct ImageSlot {
+  uint16_t DeviceImage::*word = nullptr;
+  float DeviceImage::*real = nullptr;
+  int32_t DeviceImage::*whole = nullptr;
+
+  constexpr ImageSlot() = default;
+  constexpr ImageSlot(uint16_t DeviceImage::*w) : word(w) {}
+  constexpr ImageSlot(float DeviceImage::*r) : real(r) {}
+  constexpr ImageSlot(int32_t DeviceImage::*n) : whole(n) {}
+  constexpr bool empty() const { return !word && !real && !whole; }
+};
+
 struct RegisterEntry {
   std::string_view name;
   uint16_t address;
@@ -32,6 +49,7 @@ struct RegisterEntry {
   Access access;
   std::string_view label;  // transaction label of a write, or ""
   std::string_view meaning;
+  ImageSlot slot{};
 };
 
 // Offsets inside the 11-register measurement, latched and constant blocks.
@@ -67,67 +85,76 @@ inline constexpr RegisterEntry kRegisterMap[] = {
     {"AERR", 0x020A, 1, RegType::Word, kNoAccess, "", "ADC error bits"},
     {"ASTAT", 0x020B, 1, RegType::Word, kNoAccess, "", "second ADC status word"},
     {"LOADERR", 0x03F0, 16, RegType::Block, kNoAccess, "", "sensor load errors"},
-    {"MODEL", 0x0400, 1, RegType::Word, kRead, "", "model code"},
-    {"SN_HI", 0x0401, 1, RegType::Word, kRead, "", "factory number, high part"},
-    {"SN_LO", 0x0402, 1, RegType::Word, kRead, "", "factory number, low part"},
-    {"VER_HARD", 0x0403, 1, RegType::Word, kRead, "", "hardware version"},
-    {"VER_SOFT", 0x0404, 1, RegType::Word, kRead, "", "software version"},
-    {"DAY", 0x0405, 1, RegType::Word, kRead, "", "day of manufacture 1..31"},
-    {"MONTH", 0x0406, 1, RegType::Word, kRead, "", "month of manufacture 1..12"},
-    {"YEAR", 0x0407, 1, RegType::Word, kRead, "", "year of manufacture - 2000"},
-    {"ADR", 0x0408, 1, RegType::Word, kReadWrite, "Net_num_new, ser_spd_new, ser_parity_new",
-     "network address 0..247"},
-    {"RATE", 0x0409, 1, RegType::Word, kReadWrite, "", "rate index 3..10"},
-    {"PARITY", 0x040A, 1, RegType::Word, kReadWrite, "", "parity: 0 none, 1 odd, 2 even"},
-    {"PROT", 0x040B, 1, RegType::Word, kRead, "", "protocol selector, kept only"},
-    {"TIMER", 0x040C, 1, RegType::Word, kRead, "", "watchdog, n * 0.1 s, 0 disabled"},
+    {"MODEL", 0x0400, 1, RegType::Word, kRead, "", "model code", &DeviceImage::model},
+    {"SN_HI", 0x0401, 1, RegType::Word, kRead, "", "factory number, high part", &DeviceImage::sn_hi},
+    {"SN_LO", 0x0402, 1, RegType::Word, kRead, "", "factory number, low part", &DeviceImage::sn_lo},
+    {"VER_HARD", 0x0403, 1, RegType::Word, kRead, "", "hardware version", &DeviceImage::ver_hard},
+    {"VER_SOFT", 0x0404, 1, RegType::Word, kRead, "", "software version", &DeviceImage::ver_soft},
+    {"DAY", 0x0405, 1, RegType::Word, kRead, "", "day of manufacture 1..31", &DeviceImage::day},
+    {"MONTH", 0x0406, 1, RegType::Word, kRead, "", "month of manufacture 1..12", &DeviceImage::month},
+    {"YEAR", 0x0407, 1, RegType::Word, kRead, "", "year of manufacture - 2000", &DeviceImage::year},
+    {"ADR", 0x0408, 1, RegType::Word, kReadWrite, "Net_num_new, ser_spd_new, ser_parity_new", "network address 0..247",
+     &DeviceImage::adr},
+    {"RATE", 0x0409, 1, RegType::Word, kReadWrite, "", "rate index 3..10", &DeviceImage::rate},
+    {"PARITY", 0x040A, 1, RegType::Word, kReadWrite, "", "parity: 0 none, 1 odd, 2 even", &DeviceImage::parity},
+    {"PROT", 0x040B, 1, RegType::Word, kRead, "", "protocol selector, kept only", &DeviceImage::prot},
+    {"TIMER", 0x040C, 1, RegType::Word, kRead, "", "watchdog, n * 0.1 s, 0 disabled", &DeviceImage::timer},
     {"USERTEXT", 0x040E, 8, RegType::Text, kReadWrite, "пользовательский текст", "user text, 16 characters"},
     {"BLINK", 0x0416, 1, RegType::Word, kWrite, "BLINK", "1 makes the LED blink"},
     {"LATCH", 0x0417, 1, RegType::Word, kWrite, "LATCH", "1 freezes the measurement into 0x0300"},
-    {"INITFLAG", 0x0418, 1, RegType::Word, kRead, "", "1 while in INIT state"},
-    {"DELY", 0x041A, 1, RegType::Word, kReadWrite, "DELY", "reply delay, ms, 0..255"},
-    {"TimeGapDev", 0x041B, 1, RegType::Word, kReadWrite, "TimeGapDev", "extra inter-byte gap, ms"},
+    {"INITFLAG", 0x0418, 1, RegType::Word, kRead, "", "1 while in INIT state", &DeviceImage::init_flag},
+    {"DELY", 0x041A, 1, RegType::Word, kReadWrite, "DELY", "reply delay, ms, 0..255", &DeviceImage::dely},
+    {"TimeGapDev", 0x041B, 1, RegType::Word, kReadWrite, "TimeGapDev", "extra inter-byte gap, ms",
+     &DeviceImage::time_gap_dev},
     {"PGMCS", 0x047E, 1, RegType::Word, kNoAccess, "", "program memory checksum"},
     {"PGMCS1", 0x047F, 1, RegType::Word, kNoAccess, "PGMCS1", "stored checksum comparison value"},
-    {"ID_DESIG", 0x0480, 1, RegType::Word, kRead, "", "family designation, expected 1"},
-    {"ID_DEV", 0x0481, 1, RegType::Word, kRead, "", "device type, expected 6"},
-    {"ID_ZERO", 0x0482, 1, RegType::Word, kRead, "", "expected 0"},
+    {"ID_DESIG", 0x0480, 1, RegType::Word, kRead, "", "family designation, expected 1", &DeviceImage::id_desig},
+    {"ID_DEV", 0x0481, 1, RegType::Word, kRead, "", "device type, expected 6", &DeviceImage::id_dev},
+    {"ID_ZERO", 0x0482, 1, RegType::Word, kRead, "", "expected 0", &DeviceImage::id_zero},
     {"ULDESIG", 0x04F0, 1, RegType::Word, kWrite, "ULDESIG, ULDEV", "unlock step 1: 1"},
     {"ULDEV", 0x04F1, 1, RegType::Word, kWrite, "", "unlock step 1: 6"},
     {"FSET", 0x04FC, 1, RegType::Word, kWrite, "FSET", "1 restores the factory settings"},
     {"HEAD_READ_ASK", 0x04FD, 1, RegType::Word, kNoAccess, "HEAD_READ_ASK", "re-read the sensor head"},
     {"USERLOCK", 0x04FE, 1, RegType::Word, kWrite, "USERLOCK, CLBLOCK", "user write protection"},
     {"CLBLOCK", 0x04FF, 1, RegType::Word, kWrite, "", "calibration write protection"},
-    {"UNIT", 0x0500, 1, RegType::Word, kReadWrite, "UINT, XNUL, XBND", "output unit code 0..11"},
-    {"XNUL", 0x0501, 1, RegType::Word, kReadWrite, "", "bit 1: zero by the reed switch"},
-    {"XBND", 0x0502, 1, RegType::Word, kReadWrite, "", "bits 0..3: overruns and cut-offs used"},
+    {"UNIT", 0x0500, 1, RegType::Word, kReadWrite, "UINT, XNUL, XBND", "output unit code 0..11", &DeviceImage::unit},
+    {"XNUL", 0x0501, 1, RegType::Word, kReadWrite, "", "bit 1: zero by the reed switch", &DeviceImage::xnul},
+    {"XBND", 0x0502, 1, RegType::Word, kReadWrite, "", "bits 0..3: overruns and cut-offs used", &DeviceImage::xbnd},
     {"SENSTYPE", 0x0503, 1, RegType::Word, kRead, "", "sensor type, not kept"},
-    {"XFSET", 0x0504, 1, RegType::Word, kReadWrite, "XFSET", "bit 0: factory settings by button"},
+    {"XFSET", 0x0504, 1, RegType::Word, kReadWrite, "XFSET", "bit 0: factory settings by button", &DeviceImage::xfset},
     {"XEPWR", 0x0505, 1, RegType::Word, kRead, "", "not kept"},
     {"XHCHK", 0x0506, 1, RegType::Word, kRead, "", "sensor-head number check, not kept"},
-    {"T90", 0x0507, 1, RegType::Word, kReadWrite, "NS", "settling time, 0.1 s"},
-    {"DIAPMINKPA", 0x0508, 2, RegType::Float, kRead, "", "sensor range lower limit, kPa"},
-    {"DIAPMAXKPA", 0x050A, 2, RegType::Float, kRead, "", "sensor range upper limit, kPa"},
-    {"NULCUTOFF", 0x050C, 1, RegType::Word, kReadWrite,
-     "NULCUTOFF, MAXCUTOFF, LINCUTOFF, MAXOVLD, MINOVLD, XSQR", "zero cut-off, fraction"},
-    {"MAXCUTOFF", 0x050D, 1, RegType::Word, kReadWrite, "", "cut-off at the limits, fraction"},
-    {"LINCUTOFF", 0x050E, 1, RegType::Word, kReadWrite, "", "linear part in root mode, fraction 0..10 %"},
-    {"MAXOVLD", 0x050F, 1, RegType::Word, kReadWrite, "", "overrun past the upper limit, fraction"},
-    {"MINOVLD", 0x0510, 1, RegType::Word, kReadWrite, "", "overrun past the lower limit, fraction"},
-    {"XSQR", 0x0511, 1, RegType::Word, kReadWrite, "", "bits 0..1: square root and its linearisation"},
-    {"shift", 0x0512, 2, RegType::Float, kReadWrite, "shift", "calibration zero offset"},
-    {"diap", 0x0514, 2, RegType::Float, kReadWrite, "diap", "calibration span factor"},
-    {"fltype", 0x0516, 1, RegType::Word, kReadWrite, "fltype", "measured-value byte order 0..3"},
-    {"CONSTRMINKPA", 0x0517, 2, RegType::Float, kRead, "", "construction range lower limit, kPa"},
-    {"CONSTRMAXKPA", 0x0519, 2, RegType::Float, kRead, "", "construction range upper limit, kPa"},
+    {"T90", 0x0507, 1, RegType::Word, kReadWrite, "NS", "settling time, 0.1 s", &DeviceImage::t90},
+    {"DIAPMINKPA", 0x0508, 2, RegType::Float, kRead, "", "sensor range lower limit, kPa", &DeviceImage::diapminkpa},
+    {"DIAPMAXKPA", 0x050A, 2, RegType::Float, kRead, "", "sensor range upper limit, kPa", &DeviceImage::diapmaxkpa},
+    {"NULCUTOFF", 0x050C, 1, RegType::Word, kReadWrite, "NULCUTOFF, MAXCUTOFF, LINCUTOFF, MAXOVLD, MINOVLD, XSQR",
+     "zero cut-off, fraction", &DeviceImage::nulcutoff},
+    {"MAXCUTOFF", 0x050D, 1, RegType::Word, kReadWrite, "", "cut-off at the limits, fraction", &DeviceImage::maxcutoff},
+    {"LINCUTOFF", 0x050E, 1, RegType::Word, kReadWrite, "", "linear part in root mode, fraction 0..10 %",
+     &DeviceImage::lincutoff},
+    {"MAXOVLD", 0x050F, 1, RegType::Word, kReadWrite, "", "overrun past the upper limit, fraction",
+     &DeviceImage::maxovld},
+    {"MINOVLD", 0x0510, 1, RegType::Word, kReadWrite, "", "overrun past the lower limit, fraction",
+     &DeviceImage::minovld},
+    {"XSQR", 0x0511, 1, RegType::Word, kReadWrite, "", "bits 0..1: square root and its linearisation",
+     &DeviceImage::xsqr},
+    {"shift", 0x0512, 2, RegType::Float, kReadWrite, "shift", "calibration zero offset", &DeviceImage::shift},
+    {"diap", 0x0514, 2, RegType::Float, kReadWrite, "diap", "calibration span factor", &DeviceImage::diap},
+    {"fltype", 0x0516, 1, RegType::Word, kReadWrite, "fltype", "measured-value byte order 0..3", &DeviceImage::fltype},
+    {"CONSTRMINKPA", 0x0517, 2, RegType::Float, kRead, "", "construction range lower limit, kPa",
+     &DeviceImage::constrminkpa},
+    {"CONSTRMAXKPA", 0x0519, 2, RegType::Float, kRead, "", "construction range upper limit, kPa",
+     &DeviceImage::constrmaxkpa},
     {"CONSTRNAME", 0x051F, 16, RegType::Text, kRead, "", "construction type name, 32 characters"},
-    {"SENSUNIT", 0x05E1, 1, RegType::Word, kRead, "", "unit code of the sensor"},
-    {"SENSNUM", 0x05E2, 2, RegType::Int32, kRead, "", "sensor number"},
+    {"SENSUNIT", 0x05E1, 1, RegType::Word, kRead, "", "unit code of the sensor", &DeviceImage::sensunit},
+    {"SENSNUM", 0x05E2, 2, RegType::Int32, kRead, "", "sensor number", &DeviceImage::sensnum},
     {"SENSCLASS", 0x05E4, 2, RegType::TextLowFirst, kRead, "", "accuracy class, 4 characters"},
-    {"shift_usr", 0x0620, 2, RegType::Float, kReadWrite, "shift_usr, shift_scale", "user zero trim, kPa"},
-    {"shift_scale", 0x0622, 2, RegType::Float, kReadWrite, "", "scale shift, kPa"},
-    {"diap_usr", 0x0624, 2, RegType::Float, kReadWrite, "diap_usr", "user span trim factor"},
-    {"DIGITS", 0x0626, 1, RegType::Word, kReadWrite, "число цифр после запятой", "indicator decimals 0..3"},
+    {"shift_usr", 0x0620, 2, RegType::Float, kReadWrite, "shift_usr, shift_scale", "user zero trim, kPa",
+     &DeviceImage::shift_usr},
+    {"shift_scale", 0x0622, 2, RegType::Float, kReadWrite, "", "scale shift, kPa", &DeviceImage::shift_scale},
+    {"diap_usr", 0x0624, 2, RegType::Float, kReadWrite, "diap_usr", "user span trim factor", &DeviceImage::diap_usr},
+    {"DIGITS", 0x0626, 1, RegType::Word, kReadWrite, "число цифр после запятой", "indicator decimals 0..3",
+     &DeviceImage::digits},
 };
 
 // The entry of a register by name; a misspelt name fails to compile where it
@@ -139,6 +166,20 @@ constexpr const RegisterEntry& register_entry(std::string_view name) {
   throw std::out_of_range("no such register");
 }
 constexpr uint16_t reg_address(std::string_view name) { return register_entry(name).address; }
+
+// A register's slot holds what its type decodes to: a word, a fixed-order
+// float or a signed 32-bit value, each in as many registers as that takes.
+constexpr bool slots_match_types() {
+  for (const RegisterEntry& e : kRegisterMap) {
+    if (e.slot.empty()) continue;
+    const bool ok = (e.slot.word && e.type == RegType::Word && e.count == 1) ||
+                    (e.slot.real && e.type == RegType::Float && e.count == 2) ||
+                    (e.slot.whole && e.type == RegType::Int32 && e.count == 2);
+    if (!ok) return false;
+  }
+  return true;
+}
+static_assert(slots_match_types(), "each image slot of the type its register has");
 
 // The 16-bit value that opens USERLOCK and CLBLOCK (also FSET's copy to the
 // factory area and HEAD_READ_ASK).
@@ -246,6 +287,20 @@ constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_c
 constexpr bool block_holds(Transfer t, std::string_view reg) {
   const RegisterEntry& e = register_entry(reg);
   return e.address >= transfer(t).start && e.address + e.count <= transfer(t).start + transfer(t).count;
+}
+
+// Whether every word of a transfer's block is a register the image keeps, so
+// that the image alone gives the words a write sends.
+constexpr bool block_kept_whole(Transfer t) {
+  const TransferEntry& x = transfer(t);
+  for (uint32_t a = x.start; a < uint32_t{x.start} + x.count; ++a) {
+    bool kept = false;
+    for (const RegisterEntry& e : kRegisterMap) {
+      if (!e.slot.empty() && a >= e.address && a < uint32_t{e.address} + e.count) kept = true;
+    }
+    if (!kept) return false;
+  }
+  return true;
 }
 
 // Offset of a named register inside a transfer's block.

@@ -23,42 +23,42 @@ enum class SensorFieldKind : uint8_t {
 struct SensorField {
   std::string_view reg;  // register-map name
   SensorFieldKind kind;
-  uint16_t DeviceImage::*word;
-  ChoiceCode code{};           // Choice
-  double limit = 0;            // Percent: the largest magnitude taken
+  ChoiceCode code{};            // Choice
+  double limit = 0;             // Percent: the largest magnitude taken
   const char* error = nullptr;  // Percent: message for a text that is no number
   const char* held = nullptr;   // Percent: message when the text is beyond limit, or none
+  uint16_t DeviceImage::*word = register_entry(reg).slot.word;  // where the image keeps it
 };
 
 inline constexpr SensorField kSensorFields[] = {
-    {"T90", SensorFieldKind::Settling, &DeviceImage::t90},
-    {"DIGITS", SensorFieldKind::Choice, &DeviceImage::digits, kDigitsCode},
-    {"NULCUTOFF", SensorFieldKind::Percent, &DeviceImage::nulcutoff, {}, kPercentLimit,
+    {"T90", SensorFieldKind::Settling},
+    {"DIGITS", SensorFieldKind::Choice, kDigitsCode},
+    {"NULCUTOFF", SensorFieldKind::Percent, {}, kPercentLimit,
      "Данные отсечки в 0 не удается представить числом. Проверьте поле ввода."},
-    {"MAXCUTOFF", SensorFieldKind::Percent, &DeviceImage::maxcutoff, {}, kPercentLimit,
+    {"MAXCUTOFF", SensorFieldKind::Percent, {}, kPercentLimit,
      "Данные отсечки в max не удается представить числом. Проверьте поле ввода."},
-    {"MINOVLD", SensorFieldKind::Percent, &DeviceImage::minovld, {}, kPercentLimit,
+    {"MINOVLD", SensorFieldKind::Percent, {}, kPercentLimit,
      "Допустимый выход за диапазон в min не удается представить числом. Проверьте поле ввода."},
-    {"MAXOVLD", SensorFieldKind::Percent, &DeviceImage::maxovld, {}, kPercentLimit,
+    {"MAXOVLD", SensorFieldKind::Percent, {}, kPercentLimit,
      "Допустимый выход за диапазон в max не удается представить числом. Проверьте поле ввода."},
-    {"LINCUTOFF", SensorFieldKind::Percent, &DeviceImage::lincutoff, {}, kLinCutoffLimit,
+    {"LINCUTOFF", SensorFieldKind::Percent, {}, kLinCutoffLimit,
      "Линейнуюю область при корнеизвлечении не удается представить числом. Проверьте поле ввода.",
      "Линейная область при корнеизвлечении будет ограничена 10%. Уточнение значения."},
 };
 inline constexpr size_t kSensorFieldCount = std::size(kSensorFields);
 
-// Every row names a one-word register of the map (a misspelt name fails to
-// compile here), once.
+// Every row names a one-word register of the map that the image keeps (a
+// misspelt name fails to compile here), once.
 constexpr bool sensor_fields_consistent() {
   for (size_t i = 0; i < kSensorFieldCount; ++i) {
-    if (register_entry(kSensorFields[i].reg).count != 1) return false;
+    if (kSensorFields[i].word == nullptr) return false;
     for (size_t j = 0; j < i; ++j) {
       if (kSensorFields[j].reg == kSensorFields[i].reg) return false;
     }
   }
   return true;
 }
-static_assert(sensor_fields_consistent(), "sensor fields: one-word registers of the map, each once");
+static_assert(sensor_fields_consistent(), "sensor fields: kept one-word registers of the map, each once");
 
 // Position of a register's row; a name without a row fails to compile where
 // it is used in a constant expression.

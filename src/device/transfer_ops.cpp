@@ -1,6 +1,17 @@
 #include "device/transfer_ops.h"
 
+#include <array>
+
 namespace orn {
+namespace {
+
+constexpr size_t longest_transfer() {
+  size_t n = 0;
+  for (const TransferEntry& e : kTransfers) n = e.count > n ? e.count : n;
+  return n;
+}
+
+}  // namespace
 
 ExchangeResult read_transfer(ModbusMaster& master, Transfer t, uint16_t* out) {
   const TransferEntry& e = transfer(t);
@@ -15,6 +26,13 @@ ExchangeResult write_transfer(ModbusMaster& master, Transfer t, const uint16_t* 
   if (master.stopping()) return {kFaultStopped, 0, false};
   master.pump().wait(e.pause_ms);
   return master.write(e.start, e.count, values, e.label);
+}
+
+ExchangeResult read_kept(ModbusMaster& master, Transfer t, DeviceImage& image) {
+  std::array<uint16_t, longest_transfer()> w{};
+  const ExchangeResult r = read_transfer(master, t, w.data());
+  if (r.ok()) store_kept(image, t, w.data());
+  return r;
 }
 
 }  // namespace orn

@@ -41,6 +41,10 @@ constexpr uint32_t decode_dword(uint16_t a, uint16_t b) {
 constexpr int32_t decode_int32(uint16_t a, uint16_t b) {
   return static_cast<int32_t>(decode_dword(a, b));
 }
+constexpr std::array<uint16_t, 2> encode_int32(int32_t x) {
+  const auto pattern = static_cast<uint32_t>(x);
+  return {static_cast<uint16_t>(pattern >> 16), static_cast<uint16_t>(pattern)};
+}
 
 // Text, high byte first. pack_text converts UTF-8 to Windows-1251, keeps at most
 // 2n bytes and pads with spaces (never zero bytes); characters that Windows-1251

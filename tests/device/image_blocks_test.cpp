@@ -10,7 +10,7 @@ namespace {
 TEST(ImageBlocks, SensorSettingsKeepWhatTheyOwnAndWriteBackOtherBits) {
   DeviceImage image;
   // Before any read the bit fields are 0 and go out as 0.
-  EXPECT_EQ(unit_xnul_xbnd_words(image), (std::array<uint16_t, 3>{0, 0, 0}));
+  EXPECT_EQ(kept_words<Transfer::UnitXnulXbndWrite>(image), (std::array<uint16_t, 3>{0, 0, 0}));
 
   BlockWords<Transfer::SensorSettings> w{};
   for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>(0xA000 + i);
@@ -29,7 +29,7 @@ TEST(ImageBlocks, SensorSettingsKeepWhatTheyOwnAndWriteBackOtherBits) {
   w[0x01] = 0xFFFD;     // XNUL: bits the tool does not control
   w[0x02] = 0x8010;     // XBND
   w[0x07] = 1001;       // T90
-  store_sensor_settings(image, w);
+  store_kept(image, Transfer::SensorSettings, w.data());
 
   EXPECT_EQ(image.unit, 4);
   EXPECT_EQ(image.xfset, 0xA004);
@@ -45,8 +45,8 @@ TEST(ImageBlocks, SensorSettingsKeepWhatTheyOwnAndWriteBackOtherBits) {
   EXPECT_EQ(image.constrmaxkpa, 4.0e7f);
 
   image.xnul |= 0x0002;  // the input sets its own bit only
-  EXPECT_EQ(unit_xnul_xbnd_words(image), (std::array<uint16_t, 3>{4, 0xFFFF, 0x8010}));
-  EXPECT_EQ(cutoff_words(image),
+  EXPECT_EQ(kept_words<Transfer::UnitXnulXbndWrite>(image), (std::array<uint16_t, 3>{4, 0xFFFF, 0x8010}));
+  EXPECT_EQ(kept_words<Transfer::CutoffsWrite>(image),
             (std::array<uint16_t, 6>{0xA00C, 0xA00D, 0xA00E, 0xA00F, 0xA010, 0xA011}));
 }
 
@@ -76,7 +76,7 @@ TEST(ImageBlocks, UserTrimsGoOutInTheFixedOrder) {
   image.shift_usr = 10.0f;
   image.shift_scale = -2.0f;
   image.diap_usr = 1.0f;
-  EXPECT_EQ(user_trim_words(image),
+  EXPECT_EQ(kept_words<Transfer::AllUserTrimsWrite>(image),
             (std::array<uint16_t, 6>{0x4120, 0x0000, 0xC000, 0x0000, 0x3F80, 0x0000}));
 }
 
