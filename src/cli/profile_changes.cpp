@@ -3,12 +3,11 @@
 #include <bit>
 #include <cstdint>
 
+#include "device/register_map.h"
 #include "units/number_format.h"
 
 namespace orn {
 namespace {
-
-using I = DeviceImage;
 
 std::string trim_text(float kpa) {
   std::string s = format_number(kpa, NumberFormat::Trim);
@@ -22,7 +21,8 @@ std::string changed_registers(ConfigGroup group, const DeviceImage& before, cons
   std::string text;
   for (const ConfigRegister& reg : config_registers()) {
     if (reg.group != group) continue;
-    const bool differs = reg.slot.word ? before.*reg.slot.word != after.*reg.slot.word : reg.show(before) != reg.show(after);
+    const bool differs =
+        reg.slot.word ? before.*reg.slot.word != after.*reg.slot.word : reg.show(before) != reg.show(after);
     if (differs) text += " " + std::string(reg.name) + "=" + reg.show(after);
   }
   return text;
@@ -30,9 +30,8 @@ std::string changed_registers(ConfigGroup group, const DeviceImage& before, cons
 
 std::string changed_trims(const DeviceImage& before, const DeviceImage& after) {
   std::string text;
-  const std::pair<const char*, float DeviceImage::*> trims[] = {
-      {"shift_scale", &I::shift_scale}, {"shift_usr", &I::shift_usr}, {"diap_usr", &I::diap_usr}};
-  for (const auto& [name, member] : trims) {
+  for (const std::string_view name : {"shift_scale", "shift_usr", "diap_usr"}) {
+    float DeviceImage::*member = register_entry(name).slot.real;
     if (std::bit_cast<uint32_t>(before.*member) != std::bit_cast<uint32_t>(after.*member))
       text += " " + std::string(name) + "=" + trim_text(after.*member);
   }
