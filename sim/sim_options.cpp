@@ -4,6 +4,8 @@
 #include <functional>
 #include <map>
 
+#include "link/line_names.h"
+
 namespace orn::sim {
 namespace {
 
@@ -16,10 +18,11 @@ std::optional<T> number(const std::string& s) {
   return v;
 }
 
+// A parity by its option name or the name's first letter.
 std::optional<uint16_t> parity_of(const std::string& s) {
-  if (s == "none" || s == "n") return uint16_t{0};
-  if (s == "odd" || s == "o") return uint16_t{1};
-  if (s == "even" || s == "e") return uint16_t{2};
+  for (const ParityName& p : kParityNames) {
+    if (s == p.option || (s.size() == 1 && s[0] == p.option[0])) return p.code;
+  }
   return std::nullopt;
 }
 

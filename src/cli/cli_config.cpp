@@ -10,6 +10,7 @@
 #include "device/group_transfers.h"
 #include "device/protected_write.h"
 #include "link/failure_report.h"
+#include "link/line_names.h"
 
 namespace orn {
 namespace {
@@ -180,7 +181,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
   auto switch_link = [&] {
     adopt_device_link(image, link);
     c.err << "Связь продолжается с новыми параметрами: адрес " << link.address << ", "
-          << baud_for_rate_index(link.rate_index) << " бод, четность " << parity_name(link.parity) << "\n";
+          << baud_for_rate_index(link.rate_index) << " бод, четность " << parity_names(link.parity).option << "\n";
     reopen();
   };
   for (const GroupWrite& g : kWriteOrder) {

@@ -158,9 +158,10 @@ std::string take_rate(std::string_view text, DeviceImage& image) {
   image.rate = *index;
   return "";
 }
+// A code the parity table lacks is shown as the number the device holds.
 std::string show_parity(const DeviceImage& image) {
-  const std::string_view name = parity_name(image.parity);
-  return name.empty() ? std::to_string(image.parity) : std::string(name);
+  if (image.parity >= kParityNames.size()) return std::to_string(image.parity);
+  return std::string(kParityNames[image.parity].option);
 }
 std::string take_parity(std::string_view text, DeviceImage& image) {
   const auto code = parse_coded(text, static_cast<uint16_t>(kParityNames.size()), [](uint16_t c) { return kParityNames[c].option; });
@@ -344,8 +345,6 @@ constexpr bool every_row_shown() {
 static_assert(every_row_shown(), "each config register shown by its text or its slot");
 
 }  // namespace
-
-std::string_view parity_name(uint16_t code) { return code < kParityNames.size() ? kParityNames[code].option : ""; }
 
 std::string ConfigRegister::show(const DeviceImage& image) const {
   if (text) return text(image);

@@ -57,9 +57,6 @@ std::string add_config_assignment(std::string_view word, std::vector<ConfigAssig
 // word beyond limit gets two decimals.
 std::string percent_text(uint16_t word, double limit);
 
-// none, odd or even for parity code 0, 1, 2 (as --parity takes them); "" for another code.
-std::string_view parity_name(uint16_t code);
-
 // Device text (UTF-8 of Windows-1251 bytes) in double quotes; a quote and a
 // backslash are escaped, control bytes and 0x98 written as \xNN.
 std::string quoted_device_text(std::string_view utf8);

@@ -42,12 +42,15 @@ struct ParityName {
   std::string_view option;  // command line, JSON and the CLI config rows: "none"
   std::string_view words;   // link line and search progress: "без паритета"
   std::string_view brief;   // a found device's line: "без парит."
+  std::string_view choice;  // the search page's check box: "нет"
 };
 
 // Parity code 0..2.
-inline constexpr std::array<ParityName, 3> kParityNames = {{{kParityNone, "none", "без паритета", "без парит."},
-                                                            {kParityOdd, "odd", "нечетный паритет", "нечёт. пар."},
-                                                            {kParityEven, "even", "четный паритет", "чет. пар."}}};
+inline constexpr std::array<ParityName, 3> kParityNames = {{
+    {kParityNone, "none", "без паритета", "без парит.", "нет"},
+    {kParityOdd, "odd", "нечетный паритет", "нечёт. пар.", "нечетный"},
+    {kParityEven, "even", "четный паритет", "чет. пар.", "четный"},
+}};
 
 // The row of a parity code; a code above 2 is shown as no parity.
 constexpr const ParityName& parity_names(uint16_t code) {

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "link/line_names.h"
 #include "ui/item_lists.h"
+#include "ui/qt_text.h"
 #include "ui/widget_factory.h"
 
 namespace orn {
@@ -32,9 +34,9 @@ SearchPage buildSearchPage() {
     rateGrid->addWidget(*rateBoxes[i], i % 4, i / 4);
   }
 
-  p.CheckBox15 = makeCheck("CheckBox15", "нет");
-  p.CheckBox16 = makeCheck("CheckBox16", "нечетный");
-  p.CheckBox17 = makeCheck("CheckBox17", "четный");
+  p.CheckBox15 = makeCheck("CheckBox15", qs(kParityNames[kParityNone].choice));
+  p.CheckBox16 = makeCheck("CheckBox16", qs(kParityNames[kParityOdd].choice));
+  p.CheckBox17 = makeCheck("CheckBox17", qs(kParityNames[kParityEven].choice));
   auto* parityGroup = makeGroup("Паритет");
   auto* parityColumn = new QVBoxLayout(parityGroup);
   parityColumn->addWidget(p.CheckBox15);
