@@ -89,6 +89,7 @@ TEST_F(CliConfigTest, ReadPrintsEveryRegisterOnceInOrder) {
   for (const ConfigRegister& reg : config_registers()) {
     ASSERT_TRUE(std::getline(lines, text));
     EXPECT_EQ(text.substr(0, text.find('=')), reg.name);
+    EXPECT_GT(text.size(), reg.name.size() + 1) << "no value shown: " << text;  // by its text or its slot
   }
   EXPECT_FALSE(std::getline(lines, text)) << text;
   for (const char* expected :
