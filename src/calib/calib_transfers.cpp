@@ -22,8 +22,17 @@ bool read_step(ModbusMaster& master, ExchangeResult& r, Store store) {
   return true;
 }
 
-// A write that needed a retry also ends its group.
-bool write_ended(const ExchangeResult& r) { return r.faults != 0 || r.exception != 0; }
+// A write that needed a retry also ends its group; the pause follows a group
+// that went through.
+ExchangeResult write_group(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image) {
+  ExchangeResult r;
+  for (const Transfer t : transfers) {
+    r = write_kept(master, t, image);
+    if (r.faults != 0 || r.exception != 0) return r;
+  }
+  master.pump().wait(kAfterWriteGroupMs);
+  return r;
+}
 
 }  // namespace
 
@@ -58,21 +67,11 @@ ExchangeResult read_intermediate_block(ModbusMaster& master, DeviceImage& image)
 }
 
 ExchangeResult write_offset_group(ModbusMaster& master, const DeviceImage& image) {
-  ExchangeResult r = write_kept<Transfer::ShiftWrite>(master, image);
-  if (write_ended(r)) return r;
-  r = write_kept<Transfer::UserTrimsWrite>(master, image);
-  if (write_ended(r)) return r;
-  master.pump().wait(kAfterWriteGroupMs);
-  return r;
+  return write_group(master, kOffsetWrites, image);
 }
 
 ExchangeResult write_span_group(ModbusMaster& master, const DeviceImage& image) {
-  ExchangeResult r = write_kept<Transfer::DiapWrite>(master, image);
-  if (write_ended(r)) return r;
-  r = write_kept<Transfer::DiapUsrWrite>(master, image);
-  if (write_ended(r)) return r;
-  master.pump().wait(kAfterWriteGroupMs);
-  return r;
+  return write_group(master, kSpanWrites, image);
 }
 
 }  // namespace orn

@@ -4,6 +4,7 @@
 // one that needed a retry. A group returns the result of the transaction that
 // ended it, or a clean result when every transaction went through.
 #include "device/device_image.h"
+#include "device/transfer_ops.h"
 #include "link/faults.h"
 #include "link/modbus_master.h"
 
@@ -17,6 +18,11 @@ ExchangeResult read_span_group(ModbusMaster& master, DeviceImage& image);
 ExchangeResult read_unit(ModbusMaster& master, DeviceImage& image);
 // IZMPsenskpa .. STATP of the intermediate results.
 ExchangeResult read_intermediate_block(ModbusMaster& master, DeviceImage& image);
+
+// The transfers of the two write groups, in the order they go out.
+inline constexpr Transfer kOffsetWrites[] = {Transfer::ShiftWrite, Transfer::UserTrimsWrite};
+inline constexpr Transfer kSpanWrites[] = {Transfer::DiapWrite, Transfer::DiapUsrWrite};
+static_assert(all_kept_whole(kOffsetWrites) && all_kept_whole(kSpanWrites), "adjustment writes come from the image");
 
 // shift, then shift_usr and shift_scale, then a 300 ms pause after both.
 ExchangeResult write_offset_group(ModbusMaster& master, const DeviceImage& image);

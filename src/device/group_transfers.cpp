@@ -85,7 +85,7 @@ ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Pr
   ShownPanel shown(panel, kReadingSensor);
   ExchangeResult r = read_kept(master, Transfer::SensorSettings, image);
   if (!r.ok()) return r;
-  r = read_block<Transfer::UserTextRead>(master, [&](const auto& w) { image.user_text = w; });
+  r = read_kept(master, Transfer::UserTextRead, image);
   if (!r.ok()) return r;
   r = read_block<Transfer::ConstructionName>(master, [&](const auto& w) { image.constr_name = w; });
   if (!r.ok()) return r;
@@ -95,37 +95,21 @@ ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Pr
 }
 
 ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image) {
-  ExchangeResult r = write_kept<Transfer::FltypeWrite>(master, image);
-  if (!r.ok()) return r;
-  r = write_kept<Transfer::ReplyDelayWrite>(master, image);
-  if (!r.ok()) return r;
-  return write_kept<Transfer::ExchangeParamsWrite>(master, image);
+  return write_sequence(master, kExchangeParamsWrites, image);
 }
 
 ExchangeResult write_sensor_settings(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
   ShownPanel shown(panel, kWritingSensor);
-  ExchangeResult r = write_kept<Transfer::UnitXnulXbndWrite>(master, image);
-  if (!r.ok()) return r;
-  r = write_kept<Transfer::XfsetWrite>(master, image);
-  if (!r.ok()) return r;
-  r = write_kept<Transfer::T90Write>(master, image);
-  if (!r.ok()) return r;
-  r = write_kept<Transfer::CutoffsWrite>(master, image);
-  if (!r.ok()) return r;
-  r = write_kept<Transfer::FltypeWrite>(master, image);
-  if (!r.ok()) return r;
-  r = write_transfer(master, Transfer::UserTextWrite, image.user_text.data());
-  if (!r.ok()) return r;
-  return write_kept<Transfer::DigitsWrite>(master, image);
+  return write_sequence(master, kSensorSettingsWrites, image);
 }
 
 ExchangeResult write_user_trims(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
   ShownPanel shown(panel, kWritingSensor);
-  return write_kept<Transfer::AllUserTrimsWrite>(master, image);
+  return write_sequence(master, kUserTrimsWrites, image);
 }
 
 ExchangeResult write_device_gap(ModbusMaster& master, const DeviceImage& image) {
-  return write_kept<Transfer::DeviceGapWrite>(master, image);
+  return write_sequence(master, kDeviceGapWrites, image);
 }
 
 }  // namespace orn

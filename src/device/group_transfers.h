@@ -5,6 +5,8 @@
 // read succeeded, so a failure leaves that block as it was.
 #include "device/device_image.h"
 #include "device/progress.h"
+#include "device/register_map.h"
+#include "device/transfer_ops.h"
 #include "link/faults.h"
 #include "link/modbus_master.h"
 
@@ -25,6 +27,19 @@ ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image);
 // Page "Настройки датчика": the settings block, user text, construction name,
 // sensor data and DIGITS, with the panel shown while they run.
 ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Progress& panel);
+
+// The transfers of each group write, in the order they go out, all from the image.
+inline constexpr Transfer kExchangeParamsWrites[] = {Transfer::FltypeWrite, Transfer::ReplyDelayWrite,
+                                                     Transfer::ExchangeParamsWrite};
+inline constexpr Transfer kSensorSettingsWrites[] = {
+    Transfer::UnitXnulXbndWrite, Transfer::XfsetWrite,    Transfer::T90Write,   Transfer::CutoffsWrite,
+    Transfer::FltypeWrite,       Transfer::UserTextWrite, Transfer::DigitsWrite,
+};
+inline constexpr Transfer kUserTrimsWrites[] = {Transfer::AllUserTrimsWrite};
+inline constexpr Transfer kDeviceGapWrites[] = {Transfer::DeviceGapWrite};
+static_assert(all_kept_whole(kExchangeParamsWrites) && all_kept_whole(kSensorSettingsWrites) &&
+                  all_kept_whole(kUserTrimsWrites) && all_kept_whole(kDeviceGapWrites),
+              "group writes send only registers the image keeps");
 
 // fltype, DELY, then ADR, RATE, PARITY.
 ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image);

@@ -1,5 +1,7 @@
 #include "device/image_blocks.h"
 
+#include <algorithm>
+
 #include "device/value_codec.h"
 
 namespace orn {
@@ -25,6 +27,8 @@ void store_kept(DeviceImage& image, Transfer t, const uint16_t* words) {
     const uint16_t* w = words + (e.address - x.start);
     if (e.slot.word) {
       image.*e.slot.word = w[0];
+    } else if (e.slot.text) {
+      std::copy(w, w + e.count, (image.*e.slot.text).begin());
     } else if (e.slot.real) {
       image.*e.slot.real = fixed_float(w[0], w[1]);
     } else {
@@ -40,6 +44,10 @@ void put_kept(const DeviceImage& image, Transfer t, uint16_t* words) {
     uint16_t* w = words + (e.address - x.start);
     if (e.slot.word) {
       w[0] = image.*e.slot.word;
+      continue;
+    }
+    if (e.slot.text) {
+      std::copy((image.*e.slot.text).begin(), (image.*e.slot.text).end(), w);
       continue;
     }
     const std::array<uint16_t, 2> f =

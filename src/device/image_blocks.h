@@ -15,17 +15,10 @@ using BlockWords = std::array<uint16_t, transfer(T).count>;
 
 // Stores every register of a transfer's block that the image keeps; the other
 // words (SENSTYPE, XEPWR and XHCHK in the sensor settings) are read but not kept.
+// The words must hold the whole block.
 void store_kept(DeviceImage& image, Transfer t, const uint16_t* words);
 // The words of a block, every one of them a register the image keeps.
 void put_kept(const DeviceImage& image, Transfer t, uint16_t* words);
-
-template <Transfer T>
-BlockWords<T> kept_words(const DeviceImage& image) {
-  static_assert(block_kept_whole(T), "a block sent from the image holds only registers it keeps");
-  BlockWords<T> w{};
-  put_kept(image, T, w.data());
-  return w;
-}
 
 // SENSUNIT, SENSNUM, SENSCLASS.
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w);

@@ -2,6 +2,7 @@
 // Every register or block of the transmitter that the tool touches, and the
 // transfers that move them. Code names registers and transfers through these
 // tables, never by a bare address.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -27,18 +28,21 @@ enum class RegType : uint8_t {
 enum Access : uint8_t { kNoAccess = 0, kRead = 1, kWrite = 2, kReadWrite = 3 };
 
 // Where the device image keeps a register's value, and so how its words are
-// coded there: a word as is, a float in the fixed order, a signed 32-bit value.
-// Empty for a register the image does not keep word by word.
+// coded there: a word as is, a float in the fixed order, a signed 32-bit value,
+// the user text's words as they are. Empty for a register the image does not keep.
 struct ImageSlot {
+  using UserText = std::array<uint16_t, 8>;
   uint16_t DeviceImage::*word = nullptr;
   float DeviceImage::*real = nullptr;
   int32_t DeviceImage::*whole = nullptr;
+  UserText DeviceImage::*text = nullptr;
 
   constexpr ImageSlot() = default;
   constexpr ImageSlot(uint16_t DeviceImage::*w) : word(w) {}
   constexpr ImageSlot(float DeviceImage::*r) : real(r) {}
   constexpr ImageSlot(int32_t DeviceImage::*n) : whole(n) {}
-  constexpr bool empty() const { return !word && !real && !whole; }
+  constexpr ImageSlot(UserText DeviceImage::*t) : text(t) {}
+  constexpr bool empty() const { return !word && !real && !whole && !text; }
 };
 
 struct RegisterEntry {
@@ -99,7 +103,8 @@ inline constexpr RegisterEntry kRegisterMap[] = {
     {"PARITY", 0x040A, 1, RegType::Word, kReadWrite, "", "parity: 0 none, 1 odd, 2 even", &DeviceImage::parity},
     {"PROT", 0x040B, 1, RegType::Word, kRead, "", "protocol selector, kept only", &DeviceImage::prot},
     {"TIMER", 0x040C, 1, RegType::Word, kRead, "", "watchdog, n * 0.1 s, 0 disabled", &DeviceImage::timer},
-    {"USERTEXT", 0x040E, 8, RegType::Text, kReadWrite, "пользовательский текст", "user text, 16 characters"},
+    {"USERTEXT", 0x040E, 8, RegType::Text, kReadWrite, "пользовательский текст", "user text, 16 characters",
+     &DeviceImage::user_text},
     {"BLINK", 0x0416, 1, RegType::Word, kWrite, "BLINK", "1 makes the LED blink"},
     {"LATCH", 0x0417, 1, RegType::Word, kWrite, "LATCH", "1 freezes the measurement into 0x0300"},
     {"INITFLAG", 0x0418, 1, RegType::Word, kRead, "", "1 while in INIT state", &DeviceImage::init_flag},
@@ -168,13 +173,14 @@ constexpr const RegisterEntry& register_entry(std::string_view name) {
 constexpr uint16_t reg_address(std::string_view name) { return register_entry(name).address; }
 
 // A register's slot holds what its type decodes to: a word, a fixed-order
-// float or a signed 32-bit value, each in as many registers as that takes.
+// float, a signed 32-bit value or a text, each in as many registers as that takes.
 constexpr bool slots_match_types() {
   for (const RegisterEntry& e : kRegisterMap) {
     if (e.slot.empty()) continue;
     const bool ok = (e.slot.word && e.type == RegType::Word && e.count == 1) ||
                     (e.slot.real && e.type == RegType::Float && e.count == 2) ||
-                    (e.slot.whole && e.type == RegType::Int32 && e.count == 2);
+                    (e.slot.whole && e.type == RegType::Int32 && e.count == 2) ||
+                    (e.slot.text && e.type == RegType::Text && e.count == 8);
     if (!ok) return false;
   }
   return true;

@@ -28,6 +28,21 @@ ExchangeResult write_transfer(ModbusMaster& master, Transfer t, const uint16_t* 
   return master.write(e.start, e.count, values, e.label);
 }
 
+ExchangeResult write_kept(ModbusMaster& master, Transfer t, const DeviceImage& image) {
+  std::array<uint16_t, longest_transfer()> w{};
+  put_kept(image, t, w.data());
+  return write_transfer(master, t, w.data());
+}
+
+ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image) {
+  ExchangeResult r;
+  for (const Transfer t : transfers) {
+    r = write_kept(master, t, image);
+    if (!r.ok()) break;
+  }
+  return r;
+}
+
 ExchangeResult read_kept(ModbusMaster& master, Transfer t, DeviceImage& image) {
   std::array<uint16_t, longest_transfer()> w{};
   const ExchangeResult r = read_transfer(master, t, w.data());

@@ -2,6 +2,7 @@
 // One transfer of the register map's table: its pumped wait, then its
 // transaction. Every group operation is a sequence of these.
 #include <cstdint>
+#include <span>
 
 #include "device/device_image.h"
 #include "device/image_blocks.h"
@@ -20,11 +21,19 @@ ExchangeResult write_transfer(ModbusMaster& master, Transfer t, const uint16_t* 
 // of its block that the image keeps.
 ExchangeResult read_kept(ModbusMaster& master, Transfer t, DeviceImage& image);
 
-// Writes a transfer's registers as the image holds them.
-template <Transfer T>
-ExchangeResult write_kept(ModbusMaster& master, const DeviceImage& image) {
-  const BlockWords<T> w = kept_words<T>(image);
-  return write_transfer(master, T, w.data());
+// Whether the image alone gives the words of each of the transfers.
+constexpr bool all_kept_whole(std::span<const Transfer> transfers) {
+  for (const Transfer t : transfers) {
+    if (!block_kept_whole(t)) return false;
+  }
+  return true;
 }
+
+// Writes a transfer's registers as the image holds them; the transfer's block
+// holds only registers the image keeps (all_kept_whole).
+ExchangeResult write_kept(ModbusMaster& master, Transfer t, const DeviceImage& image);
+
+// Writes the transfers in order from the image, up to the first that fails.
+ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image);
 
 }  // namespace orn

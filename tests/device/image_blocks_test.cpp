@@ -7,6 +7,14 @@
 namespace orn {
 namespace {
 
+// The words a write of T sends from the image.
+template <Transfer T>
+BlockWords<T> kept_words(const DeviceImage& image) {
+  BlockWords<T> w{};
+  put_kept(image, T, w.data());
+  return w;
+}
+
 TEST(ImageBlocks, SensorSettingsKeepWhatTheyOwnAndWriteBackOtherBits) {
   DeviceImage image;
   // Before any read the bit fields are 0 and go out as 0.
