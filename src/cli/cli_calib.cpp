@@ -160,7 +160,9 @@ int trims(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prom
   uint16_t never_read = 0;
   if (!read_range(master, image, prompt, progress)) return kCliExitFailure;
   if (texts) {
-    ProtectedWriteContext pc{master, prompt, progress, never_read};
+    // The trims as they are, for the journal's "before".
+    if (!read_user_trims(master, prompt, progress, image, never_read).ok()) return kCliExitFailure;
+    ProtectedWriteContext pc{master, prompt, progress, never_read, c.journal};
     const WriteOutcome out = write_trim_fields(pc, image, *texts, image.unit);
     if (const int status = tell_write_end(out, kUserTrimsGroup, c)) return status;
   }

@@ -174,10 +174,22 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
     tell_step(read.failed_step, "ничего не записано", c);
     return kCliExitFailure;
   }
+  const DeviceImage as_read = image;
   for (const ConfigAssignment& a : o.assignments) a.reg->take(a.value, image);  // checked when parsed
 
   uint16_t never_read = 0;  // the settings were just read
-  ProtectedWriteContext context{master, prompt, panel, never_read};
+  ProtectedWriteContext context{master, prompt, panel, never_read, c.journal, &as_read};
+  // The journal's rows wait for the read after the writes, which verifies
+  // them; on every other way out they go in unverified.
+  struct Verdict {
+    ChangeJournal* journal;
+    void settle(const DeviceImage* read_back) {
+      if (journal) journal->settle(read_back);
+      journal = nullptr;
+    }
+    ~Verdict() { settle(nullptr); }
+  } verdict{c.journal};
+  if (c.journal) c.journal->hold();
   auto switch_link = [&] {
     adopt_device_link(image, link);
     c.err << "Связь продолжается с новыми параметрами: адрес " << link.address << ", "
@@ -214,6 +226,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
     tell_step(std::string(read.failed_step) + " после записи", "записано, защита от записи установлена", c);
     return kCliExitFailure;
   }
+  verdict.settle(&after);
   bool same = true;
   for (const ConfigRegister& reg : config_registers()) {
     if (!reg.take) continue;

@@ -84,7 +84,7 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
   take_sent_values(held, m.image, o.take_link, image);
 
   uint16_t never_read = 0;  // the settings were just read
-  ProtectedWriteContext pc{master, prompt, panel, never_read};
+  ProtectedWriteContext pc{master, prompt, panel, never_read, c.journal, &device};
   bool reopened = true;
   const auto switch_link = [&] {
     adopt_device_link(image, link);

@@ -205,6 +205,13 @@ int run_cli(const CliOptions& o, CliContext& c) {
 
   ModbusMaster master(c.port, c.pump, c.clock, link.params, link.exchange, link.timeouts);
   if (c.stop != nullptr) master.set_stop(*c.stop);
+  // Every protected write that reaches the device goes into changes.csv.
+  TerminalPrompt journal_prompt(nullptr, c.err, true);
+  ChangeJournal journal(
+      c.folder + "/" + kChangeJournalFile,
+      [&](const DeviceImage& device) { return record_origin(link.path, link.params.address, device); },
+      journal_prompt);
+  c.journal = &journal;
   // config write and profile write move the link to the device's new exchange parameters.
   auto reopen = [&] {
     c.port.close();
@@ -229,6 +236,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   const bool write = o.command == CliCommand::Latch || o.command == CliCommand::RegsWrite;
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)
     c.err << "Адрес 255: запись отправлена, ответ прибора не проверялся.\n";
+  c.journal = nullptr;
   c.port.close();
   return stop_status(status);
 }

@@ -11,6 +11,7 @@
 #include "link/pump.h"
 #include "link/serial_port.h"
 #include "link/stop_flag.h"
+#include "records/change_journal.h"
 
 namespace orn {
 
@@ -34,6 +35,8 @@ struct CliContext {
   // Answers to the questions of protected writes; none reads as No to each.
   std::istream* in = nullptr;
   bool in_is_terminal = false;  // a person can answer; without --yes questions need one
+  // The journal of writes (changes.csv in folder) while a command runs.
+  ChangeJournal* journal = nullptr;
 };
 
 // Runs the command of parsed options (not --help) and returns the exit status.

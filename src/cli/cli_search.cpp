@@ -17,9 +17,9 @@ constexpr size_t kBarWidth = 20;
 
 // The error stream as the search's progress display. On a terminal it is one
 // line redrawn for every probe; a message first clears it.
-class Progress final : public SearchEvents, public Prompt {
+class SearchProgress final : public SearchEvents, public Prompt {
  public:
-  Progress(CliContext& c, bool json) : c_(c), json_(json) {}
+  SearchProgress(CliContext& c, bool json) : c_(c), json_(json) {}
   void follow(const BusSearch& search) { search_ = &search; }
 
   void probing(const SearchProbe& p) override {
@@ -93,7 +93,7 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   // The device stands for the link's port number, which every probe reopens.
   PortMap ports;
   ports.set(link.port, path);
-  Progress progress(c, o.json);
+  SearchProgress progress(c, o.json);
   PortConnection connection(c.port, ports, progress);
   connection.open(link.port, link.rate_index, link.parity, exchange.timeout, false);
   if (path.empty() || !connection.is_open()) {

@@ -92,8 +92,9 @@ bool pass_never_read_question(Prompt& prompt, uint16_t& settings_never_read) {
   return ask(prompt, kNeverReadQuestion);
 }
 
-WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
-                                 const ProtectedSteps& steps) {
+namespace {
+
+WriteOutcome run_steps(ProtectedWriteContext& c, const ProtectedCommand& command, const ProtectedSteps& steps) {
   WriteOutcome out;
   if (c.master.stopping()) return stopped(c, out, {kFaultStopped, 0, false});
   if (command.asks_never_read && !pass_never_read_question(c.prompt, c.settings_never_read))
@@ -120,6 +121,18 @@ WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedComman
   return lock_and_tell(c, out, command.success_text);
 }
 
+}  // namespace
+
+WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
+                                 const ProtectedSteps& steps) {
+  // What the device held: taken before the inputs change the image.
+  const DeviceImage before = c.read_image ? *c.read_image : steps.image ? *steps.image : DeviceImage{};
+  const WriteOutcome out = run_steps(c, command, steps);
+  if (out.unlock_sent && c.journal && steps.image)
+    c.journal->record(command.journal_name, changed_registers(steps.sent, before, *steps.image), out, before);
+  return out;
+}
+
 WriteOutcome write_exchange_params_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                              uint16_t& init_flag,
                                              const std::function<void()>& switch_link) {
@@ -130,6 +143,8 @@ WriteOutcome write_exchange_params_protected(ProtectedWriteContext& c, const Dev
     return r.ok();
   };
   steps.writes = [&] { return write_exchange_params(c.master, image); };
+  steps.sent = kExchangeParamsWrites;
+  steps.image = &image;
   // A device in INIT state keeps answering at its INIT settings.
   steps.before_lock = [&] {
     if (init_flag == 0 && switch_link) switch_link();
@@ -149,21 +164,25 @@ void adopt_device_link(const DeviceImage& image, LinkParams& link) {
 WriteOutcome write_sensor_settings_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                              const std::function<bool()>& inputs) {
   return run_protected_write(c, kSensorSettingsCommand,
-                             {inputs, [&] { return write_sensor_settings(c.master, image, c.panel); }, {}});
+                             {inputs, [&] { return write_sensor_settings(c.master, image, c.panel); }, {},
+                              kSensorSettingsWrites, &image});
 }
 
 WriteOutcome write_user_trims_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                         const std::function<bool()>& inputs) {
   return run_protected_write(c, kUserTrimsCommand,
-                             {inputs, [&] { return write_user_trims(c.master, image, c.panel); }, {}});
+                             {inputs, [&] { return write_user_trims(c.master, image, c.panel); }, {},
+                              kUserTrimsWrites, &image});
 }
 
 WriteOutcome write_device_gap_protected(ProtectedWriteContext& c, const DeviceImage& image) {
   return run_protected_write(c, kDeviceGapCommand,
-                             {{}, [&] { return write_device_gap(c.master, image); }, {}});
+                             {{}, [&] { return write_device_gap(c.master, image); }, {}, kDeviceGapWrites, &image});
 }
 
-WriteOutcome restore_factory_settings(ProtectedWriteContext& c) {
+namespace {
+
+WriteOutcome store_factory_settings(ProtectedWriteContext& c) {
   WriteOutcome out;
   if (c.master.stopping()) return stopped(c, out, {kFaultStopped, 0, false});
   if (!pass_never_read_question(c.prompt, c.settings_never_read)) return ended_at(WriteStep::Answered);
@@ -183,6 +202,17 @@ WriteOutcome restore_factory_settings(ProtectedWriteContext& c) {
     return lock_and_tell(c, out, "");
   }
   return lock_and_tell(c, out, kFactoryDone);
+}
+
+}  // namespace
+
+WriteOutcome restore_factory_settings(ProtectedWriteContext& c, const DeviceImage& image) {
+  const WriteOutcome out = store_factory_settings(c);
+  if (out.unlock_sent && c.journal) {
+    const ChangedRegister fset{"FSET", "", "1"};
+    c.journal->record(kFactorySettingsJournalName, {&fset, 1}, out, image);
+  }
+  return out;
 }
 
 }  // namespace orn

@@ -4,11 +4,14 @@
 // and the result message. One routine, parameterised by each command's row.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "device/device_image.h"
 #include "device/progress.h"
+#include "device/register_map.h"
+#include "device/write_journal.h"
 #include "link/faults.h"
 #include "link/link_params.h"
 #include "link/modbus_master.h"
@@ -31,20 +34,25 @@ struct ProtectedCommand {
   std::string_view start_text;       // shown on the panel before the unlock, or ""
   std::string_view protection_text;  // set on the panel before the lock, or ""
   std::string_view success_text;
+  std::string_view journal_name;     // the command as the journal of writes names it
 };
 
 inline constexpr ProtectedCommand kExchangeParamsCommand{
     false, "Данные конфигурации будут переписаны?.", true, "Идет запись параметров обмена",
-    "Идет запись защиты от записи параметров", "Запись параметров обмена модуля успешно осуществлена."};
+    "Идет запись защиты от записи параметров", "Запись параметров обмена модуля успешно осуществлена.",
+    "запись параметров обмена"};
 inline constexpr ProtectedCommand kSensorSettingsCommand{
     true, "Данные канала будут переписаны.", true, "", "Идет запись защиты от записи параметров",
-    "Запись параметров датчика успешно осуществлена."};
+    "Запись параметров датчика успешно осуществлена.", "запись параметров датчика"};
 inline constexpr ProtectedCommand kUserTrimsCommand{
     true, "Данные сдвига шкалы, нуля и подстройки будут переписаны.", true, "",
-    "Запись защиты от записи параметров", "Запись параметров датчика успешно осуществлена."};
+    "Запись защиты от записи параметров", "Запись параметров датчика успешно осуществлена.",
+    "запись подстройки нуля, сдвига шкалы и диапазона"};
 inline constexpr ProtectedCommand kDeviceGapCommand{
     false, "Временной зазор между байтами будет изменен?", true, "", "",
-    "Запись дополнительного временного зазора между байтами успешно осуществлена."};
+    "Запись дополнительного временного зазора между байтами успешно осуществлена.",
+    "запись временного зазора между байтами"};
+inline constexpr std::string_view kFactorySettingsJournalName = "запоминание заводских установок";
 
 // The steps of a command that differ from one command to the next.
 struct ProtectedSteps {
@@ -53,6 +61,10 @@ struct ProtectedSteps {
   std::function<ExchangeResult()> writes;
   // Runs after the writes, just before the lock.
   std::function<void()> before_lock;
+  // What the writes send, for the journal of writes: the transfers, in order,
+  // and the image they are sent from.
+  std::span<const Transfer> sent{};
+  const DeviceImage* image = nullptr;
 };
 
 // Where a command ended.
@@ -97,6 +109,12 @@ struct ProtectedWriteContext {
   Prompt& prompt;
   Progress& panel;
   uint16_t& settings_never_read;
+  // Where the changes that reach the device are recorded, or none.
+  WriteJournal* journal = nullptr;
+  // The values as read, when the image already holds the new ones before the
+  // command starts (the command line sets them first); else the image as the
+  // command finds it is what the device held.
+  const DeviceImage* read_image = nullptr;
 };
 
 // Runs one command. Failed transactions are reported through the prompt,
@@ -130,6 +148,7 @@ WriteOutcome write_device_gap_protected(ProtectedWriteContext& c, const DeviceIm
 
 // Copies the factory area into the working parameters (FSET = 1), without
 // an identity check. A write that needed a retry locks without a success text.
-WriteOutcome restore_factory_settings(ProtectedWriteContext& c);
+// image: the device's values as known, for the journal.
+WriteOutcome restore_factory_settings(ProtectedWriteContext& c, const DeviceImage& image);
 
 }  // namespace orn

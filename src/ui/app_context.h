@@ -19,6 +19,7 @@
 #include "measure/measure_log.h"
 #include "measure/measured_value.h"
 #include "measure/polling.h"
+#include "records/change_journal.h"
 #include "search/search_selection.h"
 #include "settings/dev_dat.h"
 #include "settings/profile.h"
@@ -33,7 +34,10 @@ struct AppContext {
         prompt(user),
         clock(time),
         connection(serial, ports, user),
-        master(serial, event_pump, time, link, exchange, timeouts) {
+        master(serial, event_pump, time, link, exchange, timeouts),
+        journal(folder + "/" + kChangeJournalFile,
+                [this](const DeviceImage& device) { return record_origin(ports.path(link.port), link.address, device); },
+                user) {
     master.set_stop(stop);
   }
   AppContext(const AppContext&) = delete;
@@ -52,6 +56,7 @@ struct AppContext {
   PortConnection connection;
   StopFlag stop;  // raised when the window closes
   ModbusMaster master;
+  ChangeJournal journal;  // changes.csv beside dev.dat: every protected write that reached a device
 
   // The device image; dev.dat's device values (reply delay, device gap) live here.
   DeviceImage image;

@@ -108,7 +108,7 @@ void CalibHandlers::Button61Click() {
 void CalibHandlers::Button60Click() {
   run([this] {
     for (QLineEdit* edit : trimEdits(w_.sensor)) markShown(edit);
-    ProtectedWriteContext pc{c_.master, c_.prompt, progress_, c_.settings_never_read};
+    ProtectedWriteContext pc{c_.master, c_.prompt, progress_, c_.settings_never_read, &c_.journal};
     const auto unit = static_cast<uint16_t>(std::max(0, w_.sensor.ComboBox10->currentIndex()));
     write_trim_fields(pc, c_.image, trimTexts(), unit);
   });

@@ -66,7 +66,7 @@ void ExchangeHandlers::inputChanged() {
 }
 
 ProtectedWriteContext ExchangeHandlers::writeContext() {
-  return {c_.master, c_.prompt, panel_, c_.settings_never_read};
+  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal};
 }
 
 void ExchangeHandlers::Button1Click() {

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "device/protected_write.h"
 #include "link/failure_report.h"
 #include "ui/main_window.h"
 #include "ui/status_colour.h"
@@ -15,7 +16,6 @@ namespace orn {
 namespace {
 
 constexpr int kPollIntervalMs = 1000;
-constexpr const char* kResultCaption = "Результат операции";
 
 }  // namespace
 

@@ -79,7 +79,7 @@ bool SensorHandlers::eventFilter(QObject* watched, QEvent* event) {
 }
 
 ProtectedWriteContext SensorHandlers::writeContext() {
-  return {c_.master, c_.prompt, panel_, c_.settings_never_read};
+  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal};
 }
 
 void SensorHandlers::Button20Click() {
@@ -115,7 +115,7 @@ void SensorHandlers::Button38Click() {
   measure_.stopPolling();
   w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
-    restore_factory_settings(context);
+    restore_factory_settings(context, c_.image);
   });
 }
 

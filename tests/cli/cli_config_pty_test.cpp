@@ -57,7 +57,22 @@ class ConfigAgainstSimulator : public ::testing::Test {
   void TearDown() override {
     close(no_input);
     EXPECT_EQ(sim->terminate(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "the program left a file behind";
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+      EXPECT_EQ(entry.path().filename(), "changes.csv") << "the program left a file behind";
+  }
+  // The rows of the journal of writes from the register name on: "NAME;BEFORE;AFTER;OUTCOME".
+  std::vector<std::string> journal() const {
+    std::vector<std::string> rows;
+    std::istringstream in(test::read_bytes(folder.file("changes.csv")));
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "время;оператор;порт;адрес;заводской номер;команда;регистр;было;стало;итог");
+    while (std::getline(in, line)) {
+      size_t at = 0;
+      for (int i = 0; i < 6 && at != std::string::npos; ++i) at = line.find(';', at + 1);
+      rows.push_back(at == std::string::npos ? line : line.substr(at + 1));
+    }
+    return rows;
   }
   test::ProgramResult cli(std::vector<std::string> args, int stdin_fd) {
     args.insert(args.begin(), {ORN20MB_CLI, "--device", device});
@@ -94,6 +109,15 @@ TEST_F(ConfigAgainstSimulator, WriteMovesTheTransmitterAndTheReadFindsItThere) {
   EXPECT_NE(r.err.find("Связь продолжается с новыми параметрами: адрес 12, 38400 бод, четность even\n"),
             std::string::npos)
       << r.err;
+  // Each changed register once, in the order it went out, verified by the read after the writes.
+  const std::vector<std::string> expected = {
+      "NULCUTOFF;0;1638;записано и прочитано обратно",
+      "USERTEXT;Симулятор ОРН20 ;Линия 3         ;записано и прочитано обратно",
+      "ADR;1;12;записано и прочитано обратно",
+      "RATE;7;8;записано и прочитано обратно",
+      "PARITY;0;2;записано и прочитано обратно",
+  };
+  EXPECT_EQ(journal(), expected);
 
   r = cli({"--attempts", "1", "config", "read"}, no_input);
   EXPECT_EQ(r.status, 3);
@@ -119,12 +143,14 @@ TEST_F(ConfigAgainstSimulator, QuestionsNeedATerminalOrYes) {
   EXPECT_NE(r.err.find("Подтвердите действие: Данные канала будут переписаны. [y/N] "), std::string::npos);
   r = cli({"config", "read"}, no_input);
   EXPECT_EQ(value_of(r.out, "DIGITS"), "2");  // as the simulator starts
+  EXPECT_FALSE(std::filesystem::exists(folder.file("changes.csv"))) << "a No reached the device";
 
   TypedInput yes;
   ASSERT_TRUE(yes.type("да\n"));
   r = cli({"config", "write", "DIGITS=0"}, yes.slave());
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "DIGITS=0\n");
+  EXPECT_EQ(journal(), std::vector<std::string>{"DIGITS;2;0;записано и прочитано обратно"});
 
   r = cli({"config", "read"}, no_input);
   EXPECT_EQ(value_of(r.out, "DIGITS"), "0");

@@ -219,21 +219,21 @@ TEST_F(ConfigurationTest, FactorySettingsWithARetriedFsetLocksWithoutSuccess) {
       pushed = true;
     }
   };
-  const WriteOutcome out = restore_factory_settings(context);
+  const WriteOutcome out = restore_factory_settings(context, image);
   EXPECT_TRUE(out.ok());
   EXPECT_TRUE(pushed);
   EXPECT_FALSE(device().user_open());  // locked
   EXPECT_FALSE(told("Параметры прибора скопированы в область заводских установок."));
 
   prompt.records.clear();
-  EXPECT_TRUE(restore_factory_settings(context).ok());
+  EXPECT_TRUE(restore_factory_settings(context, image).ok());
   EXPECT_TRUE(told("Параметры прибора скопированы в область заводских установок."));
 }
 
 TEST_F(ConfigurationTest, NeverReadQuestionIsAskedOnceEvenWhenAnsweredNo) {
   prompt.answers = {false};
   EXPECT_EQ(write_sensor_settings_protected(context, image, [] { return true; }).step, WriteStep::Answered);
-  EXPECT_EQ(restore_factory_settings(context).step, WriteStep::Done);
+  EXPECT_EQ(restore_factory_settings(context, image).step, WriteStep::Done);
   EXPECT_EQ(asked(kNeverReadQuestion), 1u);
 }
 

@@ -1,0 +1,138 @@
+// The journal of writes against the simulated transmitter: the rows of a
+// protected write that reached the device, for each way it can end.
+#include "records/change_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "device/protected_write.h"
+#include "device/register_map.h"
+#include "device/value_codec.h"
+#include "sim/sim_line.h"
+#include "sim/sim_serial_port.h"
+#include "support/fakes.h"
+#include "support/frame_gate.h"
+#include "support/master_rig.h"
+#include "support/temp_folder.h"
+
+namespace orn {
+namespace {
+
+struct GatedLine {
+  sim::SimLine line;
+  sim::SimSerialPort sim_port{line};
+};
+
+class ChangeJournalTest : public ::testing::Test, protected GatedLine, protected test::MasterRig<test::FrameGate> {
+ protected:
+  ChangeJournalTest() : MasterRig(sim_port) {}
+  void SetUp() override {
+    line.add(sim::TransmitterConfig{});
+    ASSERT_TRUE(port.open(sim_port.device_path, 19200, kParityNone));
+  }
+  // Rows from the command on: "COMMAND;NAME;BEFORE;AFTER;OUTCOME".
+  std::vector<std::string> rows() const {
+    std::vector<std::string> out;
+    std::istringstream in(test::read_bytes(path));
+    std::string line_text;
+    std::getline(in, line_text);
+    EXPECT_EQ(line_text, "время;оператор;порт;адрес;заводской номер;команда;регистр;было;стало;итог");
+    while (std::getline(in, line_text)) {
+      size_t at = 0;
+      for (int i = 0; i < 5 && at != std::string::npos; ++i) at = line_text.find(';', at + 1);
+      out.push_back(line_text.substr(at + 1));
+      EXPECT_NE(line_text.find(";/dev/sim;1;1-2345;"), std::string::npos) << line_text;
+    }
+    return out;
+  }
+  // The sensor write of page 1 with the zero cut-off and the digits changed.
+  WriteOutcome writeSensorSettings() {
+    return write_sensor_settings_protected(context, image, [this] {
+      image.nulcutoff = encode_percent(3.0);
+      image.digits = 1;
+      return true;
+    });
+  }
+
+  test::TempFolder folder;
+  std::string path = folder.file("changes.csv");
+  test::ScriptedPrompt prompt;
+  ChangeJournal journal{path, [](const DeviceImage& d) { return record_origin("/dev/sim", 1, d); }, prompt};
+  NoProgress panel;
+  DeviceImage image = [] {
+    DeviceImage i;
+    i.sn_hi = 1;
+    i.sn_lo = 2345;
+    i.digits = 2;
+    return i;
+  }();
+  uint16_t never_read = 0;
+  ProtectedWriteContext context{master, prompt, panel, never_read, &journal};
+};
+
+TEST_F(ChangeJournalTest, EachWayAWriteEndsIsItsRowsOutcome) {
+  const uint16_t lock = reg_address("USERLOCK");
+  struct Case {
+    const char* name;
+    std::function<bool(const std::vector<uint8_t>&)> swallow;
+    std::string outcome;
+  } cases[] = {
+      {"written", nullptr, "записано, без проверки чтением"},
+      {"the lock unanswered", [lock](const auto& r) { return test::writes_zeros_to(r, lock); },
+       "записано, но не удалось установить защиту от записи (Ответа не было), прибор мог остаться без защиты от "
+       "записи"},
+      {"the cut-offs unanswered",
+       [](const auto& r) { return r.size() > 3 && r[1] == 0x10 && (r[2] << 8 | r[3]) == reg_address("NULCUTOFF"); },
+       "ошибка на шаге записи, значение могло не дойти до прибора (Ответа не было), прибор оставлен без защиты от "
+       "записи"},
+      {"the unlock unanswered",
+       [lock](const auto& r) { return r.size() > 3 && r[1] == 0x10 && (r[2] << 8 | r[3]) == lock && r[7] != 0; },
+       "не записано: не удалось снять защиту от записи (Ответа не было), прибор мог остаться без защиты от записи"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(path.c_str());
+    image.nulcutoff = 0;
+    image.digits = 2;
+    port.swallow = c.swallow;
+    writeSensorSettings();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"запись параметров датчика;NULCUTOFF;0;1966;" + c.outcome,
+                                                 "запись параметров датчика;DIGITS;2;1;" + c.outcome}));
+  }
+}
+
+TEST_F(ChangeJournalTest, NothingSentIsNothingJournaled) {
+  prompt.answers = {false};
+  EXPECT_EQ(writeSensorSettings().step, WriteStep::Answered);
+  EXPECT_EQ(write_device_gap_protected(context, image).step, WriteStep::Done);  // sends what it had: no change
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(ChangeJournalTest, HeldRowsAreVerifiedByTheReadBack) {
+  journal.hold();
+  ASSERT_TRUE(writeSensorSettings().ok());
+  EXPECT_FALSE(std::filesystem::exists(path));
+  DeviceImage read_back = image;
+  read_back.digits = 3;  // the device shows something else than was sent
+  journal.settle(&read_back);
+  EXPECT_EQ(rows(), (std::vector<std::string>{
+                        "запись параметров датчика;NULCUTOFF;0;1966;записано и прочитано обратно",
+                        "запись параметров датчика;DIGITS;2;1;записано, но прочитано другое значение: 3"}));
+}
+
+TEST_F(ChangeJournalTest, AJournalThatCannotBeWrittenIsToldAndTheWriteStands) {
+  ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+  EXPECT_TRUE(writeSensorSettings().ok());
+  size_t told = 0;
+  for (const auto& r : prompt.records) {
+    if (!r.question && r.caption == "Журнал изменений") {
+      ++told;
+      EXPECT_NE(r.text.find(path), std::string::npos) << r.text;
+    }
+  }
+  EXPECT_EQ(told, 1u);  // once for the command, not once per row
+}
+
+}  // namespace
+}  // namespace orn
