@@ -46,7 +46,8 @@ enum : uint32_t {
   kProfileWrite = 1u << 9,
   kConfigRead = 1u << 10,
   kConfigWrite = 1u << 11,
-  kEveryCommand = (1u << 12) - 1,
+  kProfileDiff = 1u << 12,
+  kEveryCommand = (1u << 13) - 1,
 };
 
 enum class Opt : uint8_t {
@@ -94,13 +95,13 @@ constexpr OptionEntry kOptions[] = {
     {"from", 0, true, kSearch, Opt::From, {0, kLastListedAddress, "адрес от 0 до 247"}},
     {"to", 0, true, kSearch, Opt::To, {0, kLastListedAddress, "адрес от 0 до 247"}},
     {"timeout", 0, true, kSearch, Opt::Timeout, {1, 65535, "время в мс от 1 до 65535"}},
-    {"json", 0, false, kRead | kPoll | kRegsRead | kSearch | kConfigRead, Opt::Json},
+    {"json", 0, false, kRead | kPoll | kRegsRead | kSearch | kConfigRead | kProfileDiff, Opt::Json},
     {"target", 0, true, kCalibAdjust, Opt::Target},
     {"samples", 0, true, kCalibAdjust, Opt::Samples, {0, 65535, "число выборок от 0 до 65535"}},
     {"write", 0, false, kCalibAdjust, Opt::Write},
     {"set", 0, true, kCalibTrims, Opt::Set},
     {"yes", 0, false, kCalibAdjust | kCalibTrims | kProfileWrite | kConfigWrite, Opt::Yes},
-    {"take-link", 0, false, kProfileWrite, Opt::TakeLink},
+    {"take-link", 0, false, kProfileWrite | kProfileDiff, Opt::TakeLink},
 };
 constexpr size_t kOptionCount = std::size(kOptions);
 // getopt_long's code of an option without a short letter: above every character.
@@ -368,12 +369,13 @@ std::string take_command(std::vector<std::string>& words, CliOptions& o, uint32_
       {"calib", "trims", CliCommand::Calib, kCalibTrims},
       {"profile", "save", CliCommand::ProfileSave, kProfileSave},
       {"profile", "write", CliCommand::ProfileWrite, kProfileWrite},
+      {"profile", "diff", CliCommand::ProfileDiff, kProfileDiff},
       {"config", "read", CliCommand::ConfigRead, kConfigRead},
       {"config", "write", CliCommand::ConfigWrite, kConfigWrite},
   };
   static constexpr std::pair<const char*, const char*> kExpected[] = {
       {"regs", "read или write"}, {"calib", "zero, span или trims"},
-      {"profile", "save или write"}, {"config", "read или write"}};
+      {"profile", "save, write или diff"}, {"config", "read или write"}};
   for (const auto& [name, expected] : kExpected) {
     if (command != name) continue;
     if (command == "calib") o.command = CliCommand::Calib;
@@ -453,6 +455,7 @@ std::string parse_command(Scan& s, CliOptions& o) {
     case CliCommand::RegsWrite: return regs_operands(w, o);
     case CliCommand::ProfileSave:
     case CliCommand::ProfileWrite:
+    case CliCommand::ProfileDiff:
       if (w.empty()) return "не указан файл профиля";
       if (w.size() > 1) return unknown(w[1]);
       o.profile_file = w[0];
@@ -574,6 +577,12 @@ std::string cli_usage() {
                                     адрес, скорость и четность прибора
                                     сохраняются, --take-link берет их из
                                     профиля (NET_NUM, NET_SPD, NET_PAR)
+  profile diff [--take-link] [--json] ФАЙЛ
+                                    сравнить прибор с профилем: каждая
+                                    настройка, которую записал бы profile
+                                    write, со значением в профиле и в приборе
+                                    (как их хранят регистры); ничего не
+                                    записывается
   --yes                             на все вопросы отвечать "да"; без него
                                     вопросы задаются на терминале
   config read [--json]              параметры обмена и настройки датчика: каждый
@@ -670,6 +679,8 @@ std::string cli_usage() {
     ошибка после снятия защиты от записи, в том числе неотвеченная установка
     защиты (с фразой о защите от записи), для config write и после записи
     прочитано не то, что записано, для profile write файл профиля не найден
+  profile diff: 0 прибор совпадает с профилем, 1 есть различия, 3 ошибка
+    обмена или файл профиля не читается
   calib: 2 также вопросы без --yes, когда стандартный ввод не терминал;
     3 также ответ "нет", неверное значение (тогда ничего не записывается) и
     любая ошибка после снятия защиты от записи (с фразой о защите от записи)

@@ -23,6 +23,7 @@ enum class CliCommand {
   Calib,         // zero or span adjustment, or the user trims
   ProfileSave,   // the device's settings into a profile
   ProfileWrite,  // a profile's settings into the device
+  ProfileDiff,   // the settings where the device differs from a profile
   ConfigRead,    // every register of the settings groups
   ConfigWrite,   // protected writes of named registers
 };

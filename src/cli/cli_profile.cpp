@@ -3,12 +3,14 @@
 #include <filesystem>
 
 #include "calib/calib_transfers.h"
+#include "cli/json_line.h"
 #include "cli/profile_changes.h"
 #include "cli/terminal_dialog.h"
 #include "cli/write_report.h"
 #include "device/group_transfers.h"
 #include "device/protected_write.h"
 #include "link/failure_report.h"
+#include "records/profile_compare.h"
 #include "settings/profile.h"
 
 namespace orn {
@@ -26,15 +28,6 @@ struct ProfileMemory {
 bool file_error(const std::optional<std::string>& error, CliContext& c) {
   if (error) c.err << *error << "\n";
   return error.has_value();
-}
-
-// The groups a profile describes: the exchange page, the sensor settings and the user trims.
-ExchangeResult read_profile_groups(ModbusMaster& master, DeviceImage& image, Progress& panel) {
-  ExchangeResult r = read_exchange_page(master, image);
-  if (r.ok()) r = read_sensor_settings(master, image, panel);
-  if (r.ok()) r = read_offset_group(master, image);
-  if (r.ok()) r = read_span_group(master, image);
-  return r;
 }
 
 }  // namespace
@@ -118,6 +111,28 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
   }
   if (!changed) c.err << "Прибор уже настроен по профилю: записывать нечего\n";
   return reopened ? kCliExitOk : kCliExitFailure;
+}
+
+int run_profile_diff(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+  TerminalPrompt prompt(nullptr, c.err, false);
+  StreamProgress panel(c.err);
+  const ProfileComparison cmp = compare_with_profile(master, o.profile_file, o.take_link, panel);
+  if (file_error(cmp.file_error, c)) return kCliExitFailure;
+  if (!cmp.read.ok()) {
+    report_exchange_failure(prompt, cmp.read);
+    c.err << "orn20mb-cli: параметры прибора не прочитаны; сравнения нет\n";
+    return kCliExitFailure;
+  }
+  for (const ProfileDifference& d : cmp.differences) {
+    if (o.json) {
+      JsonLine j;
+      c.out << j.string("name", d.name).string("profile", d.profile).string("device", d.device).line();
+    } else {
+      c.out << d.name << ": профиль " << d.profile << ", прибор " << d.device << "\n";
+    }
+  }
+  if (cmp.differences.empty()) c.err << "Прибор настроен по профилю: различий нет\n";
+  return cmp.differences.empty() ? kCliExitOk : 1;
 }
 
 }  // namespace orn

@@ -19,8 +19,8 @@ namespace orn {
 // (the new-file values when it does not exist yet).
 int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& context);
 
-// Before the port is opened: a profile write needs its file. Returns the
-// exit status that refuses it, or 0 when it may go on.
+// Before the port is opened: a profile write or diff needs its file. Returns
+// the exit status that refuses it, or 0 when it may go on.
 int refuse_profile_write(const CliOptions& options, CliContext& context);
 
 // Writes what the profile at path (read, never written) changes on the
@@ -31,5 +31,10 @@ int refuse_profile_write(const CliOptions& options, CliContext& context);
 // opens the port there.
 int run_profile_write(const CliOptions& options, ModbusMaster& master, CliContext& context, LinkParams& link,
                       const std::function<bool()>& reopen);
+
+// Prints each setting where the device differs from the profile (as profile
+// write would change it): "NAME: профиль P, прибор D", or with --json one
+// object a line. Exit 0 when none differ, 1 when some do, 3 on a fault.
+int run_profile_diff(const CliOptions& options, ModbusMaster& master, CliContext& context);
 
 }  // namespace orn

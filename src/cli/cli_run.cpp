@@ -177,7 +177,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   // The search opens and reopens the port itself, at every probe.
   if (o.command == CliCommand::Search)
     return stop_status(run_search(o, c, link.params, link.exchange, link.timeouts, link.path));
-  if (o.command == CliCommand::ProfileWrite) {
+  if (o.command == CliCommand::ProfileWrite || o.command == CliCommand::ProfileDiff) {
     if (const int refused = refuse_profile_write(o, c)) return refused;
   }
   // Nothing is sent when nobody can answer the questions: no --yes and no person at standard input.
@@ -227,6 +227,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Calib: status = run_calib(o, master, c); break;
     case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
     case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, reopen); break;
+    case CliCommand::ProfileDiff: status = run_profile_diff(o, master, c); break;
     case CliCommand::ConfigRead: status = run_config_read(master, c, o.json); break;
     case CliCommand::ConfigWrite: status = run_config_write(o, master, link.params, reopen, c); break;
     case CliCommand::Search:

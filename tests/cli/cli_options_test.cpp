@@ -245,8 +245,8 @@ TEST(CliOptions, RefusedCommandLines) {
       {"regs write 0x0100 -1", "неизвестный параметр \"-1\""},  // an option to getopt
       {"regs write 0x0100 -- -1", "регистра \"-1\""},
       {"regs write 0xFFFF 1 2", "0xFFFF"},
-      {"profile", "save или write"},
-      {"profile load a.prf", "save или write, а не \"load\""},
+      {"profile", "save, write или diff"},
+      {"profile load a.prf", "save, write или diff, а не \"load\""},
       {"profile save", "не указан файл профиля"},
       {"profile save --yes a.prf", "неизвестный параметр \"--yes\""},
       {"profile write a.prf b.prf", "лишний аргумент \"b.prf\""},

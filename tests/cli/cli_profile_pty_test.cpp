@@ -42,8 +42,19 @@ TEST(CliProfileOnAPty, SavedProfileWrittenToASecondTransmitterGivesEqualConfigur
     argv.insert(argv.end(), args);
     return run_program(argv, folder.path());
   };
-  auto r = cli(a, {"--address", "1", "profile", "write", "--yes", "plant.prf"});
+  // What the write will change, as profile diff sees it first: exit 1 with each difference.
+  auto r = cli(a, {"--address", "1", "profile", "diff", "plant.prf"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  for (const char* line : {"UNIT: профиль 6, прибор 2\n", "NULCUTOFF: профиль 655, прибор 0\n",
+                           "DIGITS: профиль 2, прибор 2\n"}) {
+    const bool expected = std::string(line).rfind("DIGITS", 0) != 0;  // an equal value is no difference
+    EXPECT_EQ(r.out.find(line) != std::string::npos, expected) << line << r.out;
+  }
+  r = cli(a, {"--address", "1", "profile", "write", "--yes", "plant.prf"});
   ASSERT_EQ(r.status, 0) << r.err;
+  r = cli(a, {"--address", "1", "profile", "diff", "--json", "plant.prf"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "");
   EXPECT_EQ(read_bytes(folder.file("plant.prf")), plant_before) << "profile write changed its file";
 
   r = cli(a, {"--address", "1", "profile", "save", "first.prf"});
@@ -55,6 +66,12 @@ TEST(CliProfileOnAPty, SavedProfileWrittenToASecondTransmitterGivesEqualConfigur
     EXPECT_NE(saved.find(line), std::string::npos) << line << " missing in\n" << saved;
 
   // The second transmitter answers at address 9 and 9600 baud until it takes the profile's link.
+  // The link is compared only when profile write would take it.
+  r = cli(b, {"--address", "9", "--rate", "9600", "profile", "diff", "first.prf"});
+  EXPECT_EQ(r.out.find("ADR:"), std::string::npos) << r.out;
+  r = cli(b, {"--address", "9", "--rate", "9600", "profile", "diff", "--take-link", "first.prf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("ADR: профиль 1, прибор 9\n"), std::string::npos) << r.out;
   r = cli(b, {"--address", "9", "--rate", "9600", "profile", "write", "--yes", "--take-link", "first.prf"});
   ASSERT_EQ(r.status, 0) << r.err;
   r = cli(b, {"--address", "1", "--rate", "19200", "profile", "save", "second.prf"});
