@@ -108,6 +108,7 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   // An unanswered probe costs the request on the wire, the silence and the
   // allowance; an answer that has started is read to its end.
   master.wait_from_request_end(true);
+  master.end_reads_at_frame(o.no_tail_wait);
   MeasuredValue record;
   BusSearch search(master, connection, link, exchange, timeouts, record, progress);
   progress.follow(search);
