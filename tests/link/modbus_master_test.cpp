@@ -8,6 +8,7 @@
 #include "support/fakes.h"
 #include "support/scripted_port.h"
 #include "support/master_rig.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {
@@ -228,6 +229,25 @@ TEST_F(MasterTest, ReadsEndingAtTheFrameAskForTheFrameAndCheckTheSilenceBeforeTh
     port.answers = {{}};
     master.read(0x0100, 1, &value);
   }
+}
+
+// The late bytes are in the trace, after the answer they followed.
+TEST_F(MasterTest, LateBytesAreTraced) {
+  const test::TempFolder folder;
+  exchange.use_log_file = 1;
+  exchange.log_file_name = folder.file("COM.txt");
+  master.end_reads_at_frame(true);
+  const Bytes good = with_crc({0x01, 0x03, 0x02, 0x00, 0x07});
+  port.answers = {good, {0xAB, 0xCD}, good, {}, good};
+  uint16_t value = 0;
+  master.read(0x0100, 1, &value);
+  EXPECT_EQ(master.read(0x0100, 1, &value).late_bytes, 2);
+  EXPECT_EQ(master.read(0x0100, 1, &value).late_bytes, 0);
+  const std::string trace = test::read_bytes(exchange.log_file_name);
+  const size_t late = trace.find("Late:\r\n ab cd");
+  ASSERT_NE(late, std::string::npos) << trace;
+  EXPECT_LT(trace.find("Answ:\r\n 01 03 02 00 07"), late);
+  EXPECT_EQ(trace.find("Late:"), trace.rfind("Late:")) << "only bytes that came are traced";
 }
 
 TEST_F(MasterTest, TimeoutsFollowTheRateAndTheProgramGap) {
