@@ -279,6 +279,9 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Search:
     case CliCommand::None: break;
   }
+  // Polling tells of late bytes at each read; the other commands once, at the end.
+  if (o.command != CliCommand::Poll && master.late_bytes_seen() != 0)
+    c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
   // At address 255 a write goes out without any answer being checked.
   const bool write = o.command == CliCommand::Latch || o.command == CliCommand::RegsWrite;
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)

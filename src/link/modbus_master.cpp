@@ -93,6 +93,7 @@ uint16_t ModbusMaster::read_late_bytes() {
   uint8_t late[kFrameBufferSize];
   const size_t n = port_.read(late, sizeof late);
   if (n != 0) trace_.late_bytes(late, n);
+  late_bytes_seen_ += static_cast<uint32_t>(n);
   return static_cast<uint16_t>(n);
 }
 

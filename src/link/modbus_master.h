@@ -73,6 +73,8 @@ class ModbusMaster {
   // silence as before, so that surplus bytes still count as a wrong length.
   // Off (the default): every read waits for the silence after the answer.
   void end_reads_at_frame(bool on) { end_reads_at_frame_ = on; }
+  // All late bytes seen so far.
+  uint32_t late_bytes_seen() const { return late_bytes_seen_; }
 
  private:
   enum class Kind : uint8_t { Read, Write };
@@ -114,6 +116,7 @@ class ModbusMaster {
   bool wait_from_request_end_ = false;
   bool end_reads_at_frame_ = false;
   bool tail_unread_ = false;       // the last answer was taken at its last byte
+  uint32_t late_bytes_seen_ = 0;
   SerialTimeouts applied_{};       // the time-outs of the running attempt
 };
 

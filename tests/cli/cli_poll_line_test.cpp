@@ -135,5 +135,18 @@ TEST_F(CliPollLineTest, BytesAfterAnAnswerTakenAtItsLastByteAreReportedAsLate) {
   }
 }
 
+// Commands that read several blocks tell of late bytes once, at the end, and
+// only when reads end at the frame.
+TEST_F(CliPollLineTest, OtherCommandsTellOfLateBytesOnceAtTheEnd) {
+  for (const bool no_tail_wait : {false, true}) {
+    SCOPED_TRACE(no_tail_wait);
+    line.faults().push({sim::FaultKind::Surplus, 0});  // 2 bytes after the first answer
+    std::vector<std::string> args = {"--attempts", "2", "config", "read"};
+    if (no_tail_wait) args.push_back("--no-tail-wait");
+    EXPECT_EQ(run(args), kCliExitOk) << err.str();
+    EXPECT_EQ(contains(err.str(), "Лишние байты после ответов прибора: 2\n"), no_tail_wait) << err.str();
+  }
+}
+
 }  // namespace
 }  // namespace orn
