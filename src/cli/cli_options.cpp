@@ -224,7 +224,7 @@ std::string take_address_list(const std::string& name, const std::string& v, std
     return twice.empty();
   });
   if (!twice.empty()) return "адрес " + twice + " указан в " + name + " дважды";
-  if (!ok) return bad_value(name, v, "адреса от 1 до 247 через запятую, диапазоны через дефис (1-8,12)");
+  if (!ok) return bad_value(name, v, "список адресов от 1 до 247 через запятую, диапазоны через дефис (1-8,12)");
   return "";
 }
 

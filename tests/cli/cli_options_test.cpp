@@ -304,7 +304,7 @@ TEST(CliOptions, RefusedCommandLines) {
       {"read -- --latched", "неизвестный параметр \"--latched\""},  // a word after "--"
       {"profile save", "не указан файл профиля"},
       // The list of --addresses: 1..247, ranges upwards, each address once, not with --address.
-      {"poll --addresses 0", "неверное значение --addresses \"0\": ожидается адреса от 1 до 247"},
+      {"poll --addresses 0", "неверное значение --addresses \"0\": ожидается список адресов от 1 до 247 через запятую, диапазоны через дефис (1-8,12)"},
       {"poll --addresses 1,248", "--addresses \"1,248\""},
       {"poll --addresses 8-1", "--addresses \"8-1\""},
       {"poll --addresses 1-", "--addresses \"1-\""},
