@@ -1,5 +1,6 @@
 #include "fault_injection.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -59,19 +60,23 @@ uint64_t FaultInjector::random_bits() {
   return splitmix64(state_);
 }
 
-std::optional<Fault> FaultInjector::next() {
+std::optional<Fault> FaultInjector::next(const Reply& reply) {
   if (!queue_.empty()) {
     const Fault f = queue_.front();
     queue_.pop_front();
     return f;
   }
   if (kinds_.empty() || probability_ <= 0) return std::nullopt;
+  if (!random_addresses_.empty() &&
+      (reply.bytes.empty() || std::find(random_addresses_.begin(), random_addresses_.end(), reply.bytes[0]) ==
+                                  random_addresses_.end()))
+    return std::nullopt;
   if (unit_interval(random_bits()) >= probability_) return std::nullopt;
   return kinds_[random_bits() % kinds_.size()];
 }
 
 bool FaultInjector::apply(Reply& reply) {
-  const std::optional<Fault> f = next();
+  const std::optional<Fault> f = next(reply);
   if (!f) return true;
   ++applied_;
   ++applied_by_kind_[static_cast<size_t>(f->kind)];

@@ -44,6 +44,8 @@ class FaultInjector {
   void push(Fault f) { queue_.push_back(f); }
   // Each answer gets one of kinds (picked at random) with this probability.
   void set_random(double probability, std::vector<Fault> kinds, uint64_t seed);
+  // Random faults only on the answers of these addresses (empty: of every one).
+  void set_random_addresses(std::vector<uint16_t> addresses) { random_addresses_ = std::move(addresses); }
   void clear();
 
   // Applies the fault due for an answer; false when the answer is to be dropped.
@@ -53,12 +55,13 @@ class FaultInjector {
   unsigned applied(FaultKind kind) const { return applied_by_kind_[static_cast<size_t>(kind)]; }
 
  private:
-  std::optional<Fault> next();
+  std::optional<Fault> next(const Reply& reply);
   uint64_t random_bits();
 
   std::deque<Fault> queue_;
   double probability_ = 0;
   std::vector<Fault> kinds_;
+  std::vector<uint16_t> random_addresses_;
   uint64_t state_ = 0;
   unsigned applied_ = 0;
   std::array<unsigned, kFaultKindCount> applied_by_kind_{};

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   SimLine line;
   for (const TransmitterConfig& c : o.devices) line.add(c).poke(reg::DELY, o.delay_ms);
   line.faults().set_random(o.fault_rate, o.random_faults, o.seed);
+  line.faults().set_random_addresses(o.fault_addresses);
 
   if (o.modbus_tcp) {
     ModbusTcpServer server(line);

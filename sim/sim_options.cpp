@@ -75,6 +75,7 @@ std::string sim_usage() {
          "                           address, function, exception[:код], surplus[:байт],\n"
          "                           truncated[:байт], delay[:мс], line-error\n"
          "  --fault-rate P           вероятность ошибки в ответе 0..1 (по умолчанию 0)\n"
+         "  --fault-address A[,A...] случайные ошибки только в ответах этих адресов (по умолчанию всех)\n"
          "  --seed N                 начальное значение генератора (по умолчанию 1)\n"
          "  --help                   эта справка\n"
          "\n"
@@ -193,6 +194,16 @@ ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
          auto n = number<double>(v);
          if (!n || *n < 0 || *n > 1) return false;
          o.fault_rate = *n;
+         return true;
+       }},
+      {"--fault-address",
+       [&](const std::string& v) {
+         o.fault_addresses.clear();
+         for (const std::string& a : split(v, ',')) {
+           auto n = number<uint16_t>(a);
+           if (!n || *n < 1 || *n > 247) return false;
+           o.fault_addresses.push_back(*n);
+         }
          return true;
        }},
       {"--seed", unsigned_into(o.seed, UINT64_MAX)},

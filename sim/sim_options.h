@@ -15,6 +15,7 @@ struct SimOptions {
   std::vector<TransmitterConfig> devices; // one per transmitter on the line
   std::vector<Fault> random_faults;
   double fault_rate = 0;
+  std::vector<uint16_t> fault_addresses;  // random faults only on these devices' answers (empty: all)
   uint16_t delay_ms = 0;                  // initial DELY of every device
   uint64_t seed = 1;
   bool paced = false;                     // the line runs at the wire's speed

@@ -29,7 +29,7 @@ _orn20mb_sim()
             ;;
         --address | --device | --pressure | --ramp-low | --ramp-high | --period | \
             --noise | --sensor-offset | --sensor-gain | --temperature | --izmerr | \
-            --btn | --delay | --head-read-silence | --fault-rate | --seed | --modbus-tcp)
+            --btn | --delay | --head-read-silence | --fault-rate | --fault-address | --seed | --modbus-tcp)
             return
             ;;
     esac
@@ -38,7 +38,7 @@ _orn20mb_sim()
     COMPREPLY=($(compgen -W '--link --modbus-tcp --address --rate --parity --device --init
         --pressure-model --pressure --ramp-low --ramp-high --period --noise
         --sensor-offset --sensor-gain --temperature --izmerr --btn --delay
-        --paced --head-read-silence --fault --fault-rate --seed --help' -- "$cur"))
+        --paced --head-read-silence --fault --fault-rate --fault-address --seed --help' -- "$cur"))
 } &&
     complete -F _orn20mb_sim orn20mb-sim
 

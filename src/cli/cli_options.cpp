@@ -53,7 +53,7 @@ enum : uint32_t {
 enum class Opt : uint8_t {
   Device, Port, PortMap, Rate, Parity, Address, Attempts, Trace, Help, Version,
   Latched, Constant, Count, Interval, Rates, Parities, From, To, Timeout, Json,
-  Target, Samples, Write, Set, Yes, TakeLink,
+  Target, Samples, Write, Set, Yes, TakeLink, Addresses, NoTailWait,
 };
 
 // A number option's range and what the error says it expects; none when expected is null.
@@ -102,6 +102,9 @@ constexpr OptionEntry kOptions[] = {
     {"set", 0, true, kCalibTrims, Opt::Set},
     {"yes", 0, false, kCalibAdjust | kCalibTrims | kProfileWrite | kConfigWrite, Opt::Yes},
     {"take-link", 0, false, kProfileWrite | kProfileDiff, Opt::TakeLink},
+    {"addresses", 0, true, kPoll, Opt::Addresses},
+    // Every command that reads an answer of registers: all but the two that only write.
+    {"no-tail-wait", 0, false, kEveryCommand & ~(kLatch | kRegsWrite), Opt::NoTailWait},
 };
 constexpr size_t kOptionCount = std::size(kOptions);
 // getopt_long's code of an option without a short letter: above every character.
@@ -203,6 +206,29 @@ bool each_item(const std::string& list, Take take) {
   }
 }
 
+// A list of network addresses such as "1-8,12": items and ranges A-B (A <= B)
+// of 1..247, none named twice, kept in the order written.
+std::string take_address_list(const std::string& name, const std::string& v, std::vector<uint16_t>& out) {
+  out.clear();
+  std::array<bool, kLastListedAddress + 1> listed{};
+  std::string twice;
+  const bool ok = each_item(v, [&](const std::string& item) {
+    const size_t dash = item.find('-');
+    const auto first = parse_cli_number(item.substr(0, dash), 1, kLastListedAddress);
+    const auto last = dash == std::string::npos ? first : parse_cli_number(item.substr(dash + 1), 1, kLastListedAddress);
+    if (!first || !last || *first > *last) return false;
+    for (uint32_t a = *first; a <= *last && twice.empty(); ++a) {
+      if (listed[a]) twice = std::to_string(a);
+      listed[a] = true;
+      out.push_back(static_cast<uint16_t>(a));
+    }
+    return twice.empty();
+  });
+  if (!twice.empty()) return "адрес " + twice + " указан в " + name + " дважды";
+  if (!ok) return bad_value(name, v, "список адресов от 1 до 247 через запятую, диапазоны через дефис (1-8,12)");
+  return "";
+}
+
 // One option with its value (empty for a switch) into the options; returns an
 // error text, or "" when taken.
 std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& o) {
@@ -275,6 +301,8 @@ std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& 
     case Opt::Set: o.trims = v; return "";
     case Opt::Yes: o.yes = true; return "";
     case Opt::TakeLink: o.take_link = true; return "";
+    case Opt::Addresses: return take_address_list(name, v, o.addresses);
+    case Opt::NoTailWait: o.no_tail_wait = true; return "";
   }
   return "";
 }
@@ -296,12 +324,26 @@ struct Scan {
   std::string error;  // the first error
 };
 
+// --addresses came after --address: a shortening of both ("--addr") still
+// means --address, as it did before, instead of being ambiguous.
+std::string with_older_meaning(const std::string& arg) {
+  const size_t eq = arg.find('=');
+  const std::string_view name = std::string_view(arg).substr(0, eq);
+  const std::string_view full = "--address";
+  if (name.size() < 4 || name.size() >= full.size() || full.substr(0, name.size()) != name) return arg;
+  return std::string(full) + (eq == std::string::npos ? "" : arg.substr(eq));
+}
+
 Scan scan(const std::vector<std::string>& args, CliOptions& o) {
   Scan r;
   std::vector<std::string> storage;
   storage.reserve(args.size() + 1);
   storage.emplace_back("orn20mb-cli");
-  storage.insert(storage.end(), args.begin(), args.end());
+  bool options_ended = false;
+  for (const std::string& a : args) {
+    storage.push_back(options_ended ? a : with_older_meaning(a));
+    options_ended |= a == "--";
+  }
   std::vector<char*> argv;
   for (std::string& a : storage) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -449,6 +491,7 @@ std::string parse_command(Scan& s, CliOptions& o) {
     constant |= g.entry->id == Opt::Constant;
   }
   if (latched && constant) return "--latched и --constant нельзя указывать вместе";
+  if (!o.addresses.empty() && o.address) return "--address и --addresses нельзя указывать вместе";
   const std::vector<std::string>& w = s.words;
   switch (o.command) {
     case CliCommand::RegsRead:
@@ -525,11 +568,17 @@ std::string cli_usage() {
                                     --latched: защелкнутое значение (0x0300),
                                     --constant: блок константы (0x0800)
   latch                             защелкнуть значения (запись 1 в регистр 0x0417)
-  poll [--count N] [--interval МС] [--constant] [--json]
+  poll [--count N] [--interval МС] [--constant] [--addresses СПИСОК] [--json]
                                     циклический опрос: N циклов, без --count -
                                     до сигнала остановки (Ctrl+C), с паузой
                                     МС после каждого цикла (по умолчанию 1000,
-                                    0 - циклы подряд)
+                                    0 - циклы подряд); --addresses: в каждом
+                                    цикле по очереди читаются все приборы
+                                    линии из СПИСКА адресов 1..247 через
+                                    запятую, с диапазонами через дефис
+                                    (1-8,12), у каждого свои счетчики;
+                                    неответивший прибор не останавливает
+                                    опрос остальных; не вместе с --address
   regs read [--json] АДРЕС ЧИСЛО    чтение регистров (функция 0x03), ЧИСЛО от 1 до 124
   regs write АДРЕС ЗНАЧЕНИЕ...      запись регистров (функция 0x10), от 1 до 123 значений
   search [--rates БОД,...] [--parities none,odd,even] [--from A] [--to B]
@@ -614,6 +663,14 @@ std::string cli_usage() {
                        255: не проверять ответ; тогда чтение не дает значений)
   --attempts N         число попыток обмена 1..65535
   --trace ФАЙЛ         записывать протокол обмена в ФАЙЛ
+  --no-tail-wait       (команды, которые читают, кроме latch и regs write)
+                       заканчивать чтение, как только пришел весь ожидаемый
+                       ответ с верной CRC, не дожидаясь межбайтового
+                       тайм-аута после него; байты, пришедшие после ответа,
+                       следующий обмен видит в паузе 3,5 символа перед своим
+                       запросом и сообщает как лишние байты после
+                       предыдущего ответа (poll - при каждом чтении,
+                       остальные команды - их число в конце)
   -h, --help           эта справка
   --version            версия программы
 
@@ -630,7 +687,10 @@ std::string cli_usage() {
 Вывод: read и poll печатают на каждое чтение строку журнала измерений
   "Д.М.ГГГГ ЧЧ:ММ:СС  PIZMF=... IZMERR=... TIZMF=... STATP=... BTN=...",
   poll после неудачного цикла повторяет последние прочитанные значения и в конце
-  печатает "cycles=N meas_errors=N exch_errors=N retries=N";
+  печатает "cycles=N meas_errors=N exch_errors=N retries=N"; с --addresses
+  перед строкой чтения стоит адрес прибора ("  3  Д.М.ГГГГ ..."), сообщения
+  об ошибках начинаются с "адрес 3: ", а в конце для каждого прибора
+  печатается "address=3 cycles=N ...";
   regs read печатает для каждого регистра "0xАДРЕС 0xЗНАЧЕНИЕ ЗНАЧЕНИЕ";
   calib печатает выборки "N  IZMPsensun=... среднее=..." и итог
   "shift_usr=... ЕДИНИЦА" или "diap_usr=...", trims - три поля;
@@ -646,7 +706,8 @@ std::string cli_usage() {
   чтение {"ok":true,"time":"ГГГГ-ММ-ДДTЧЧ:ММ:СС","pressure":...,
   "error_bits":...,"temperature":...,"status_bits":...,"button_bits":...,
   "faults":[],"fault_bits":0,"exception":0}, poll в конце {"cycles":N,
-  "meas_errors":N,"exch_errors":N,"retries":N}; regs read - на каждый
+  "meas_errors":N,"exch_errors":N,"retries":N}, с --addresses в каждой
+  строке первым стоит "address":3; regs read - на каждый
   регистр {"address":256,"value":4096}; config read - на каждый регистр
   {"name":"ADR","value":1,"text":"1"} (text - как в config read, value -
   число, слово или текст). Неудачный обмен дает в вывод строку

@@ -47,6 +47,8 @@ struct CliOptions {
   MeasureBlock block = MeasureBlock::Measurement;  // read: --latched, --constant; poll: --constant
   uint32_t cycles = 0;                             // poll --count; 0: until a stop signal
   uint32_t interval_ms = 1000;                     // poll --interval: pause after each cycle
+  std::vector<uint16_t> addresses;                 // poll --addresses: each cycle reads each in turn
+  bool no_tail_wait = false;                       // --no-tail-wait: reads end at the answer's last byte
   uint16_t start = 0;                              // regs: first register
   uint8_t count = 0;                               // regs read: number of registers
   std::vector<uint16_t> values;                    // regs write

@@ -1,6 +1,8 @@
 #include "cli/cli_run.h"
 
 #include <cstdio>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_calib.h"
@@ -16,6 +18,7 @@
 #include "link/open_failure.h"
 #include "link/port_names.h"
 #include "measure/measure_log.h"
+#include "measure/polled_line.h"
 #include "measure/polling.h"
 
 namespace orn {
@@ -48,9 +51,12 @@ Link link_for(const CliOptions& o, CliContext& c) {
   return l;
 }
 
-bool report(const ExchangeResult& r, CliContext& c) {
+// A failed exchange's message on err, after prefix (the address of a line of
+// several transmitters, or nothing). Returns whether the exchange succeeded.
+bool report(const ExchangeResult& r, CliContext& c, std::string_view prefix = {}) {
   if (r.ok()) return true;
   // Written piece by piece: a failed polling cycle must not touch the heap either.
+  c.err << prefix;
   if (auto t = failure_text(r)) {
     c.err << t->text;
     if (t->code >= 0) c.err << t->code;
@@ -63,6 +69,12 @@ bool report(const ExchangeResult& r, CliContext& c) {
   return false;
 }
 
+// Bytes that followed the previous answer, seen before this request (reads that end at the frame).
+void report_late_bytes(const ExchangeResult& r, CliContext& c, std::string_view previous) {
+  if (r.late_bytes == 0) return;
+  c.err << "Лишние байты после ответа" << previous << ": " << r.late_bytes << "\n";
+}
+
 // The trace label of a write: the register's name when the map has one there.
 std::string write_label(uint16_t start) {
   for (const RegisterEntry& e : kRegisterMap) {
@@ -73,9 +85,12 @@ std::string write_label(uint16_t start) {
   return text;
 }
 
-// The --json line of one read of the measurement block: its values, or its failure.
-void measurement_json_line(const ExchangeResult& r, const MeasuredValue& record, CliContext& c) {
+// The --json line of one read of the measurement block: its values, or its
+// failure; with the transmitter's address first when a line of them is polled.
+void measurement_json_line(const ExchangeResult& r, const MeasuredValue& record, CliContext& c,
+                           const PolledTransmitter* of = nullptr) {
   JsonLine j;
+  if (of != nullptr) j.number("address", uint64_t{of->address});
   j.boolean("ok", r.ok()).time("time", c.clock.now());
   if (r.ok()) {
     measurement_json(j, record);
@@ -96,33 +111,71 @@ int read_once(const CliOptions& o, ModbusMaster& master, CliContext& c) {
   return kCliExitOk;
 }
 
-int poll(const CliOptions& o, ModbusMaster& master, CliContext& c) {
-  MeasuredValue record;
-  PollCounters counters;
+// The counters of one transmitter at the end of polling; with its address
+// first when a line of them is polled.
+void poll_counters(const PolledTransmitter& t, bool with_address, bool json, CliContext& c) {
+  const PollCounters& n = t.counters;
+  if (json) {
+    JsonLine j;
+    if (with_address) j.number("address", uint64_t{t.address});
+    j.number("cycles", uint64_t{n.cycles})
+        .number("meas_errors", uint64_t{n.measurement_errors})
+        .number("exch_errors", uint64_t{n.exchange_errors})
+        .number("retries", uint64_t{n.retries});
+    c.out << j.line();
+    return;
+  }
+  if (with_address) c.out << "address=" << t.address << " ";
+  c.out << "cycles=" << n.cycles << " meas_errors=" << n.measurement_errors << " exch_errors=" << n.exchange_errors
+        << " retries=" << n.retries << "\n";
+}
+
+// Polling cycles of the link's own address, or with --addresses of each
+// listed transmitter in turn: a line per read, the counters of each at the end.
+int poll(const CliOptions& o, ModbusMaster& master, LinkParams& link, CliContext& c) {
+  const bool many = !o.addresses.empty();
+  const uint16_t own[] = {link.address};
+  PolledLine line(many ? std::span<const uint16_t>(o.addresses) : std::span<const uint16_t>(own));
   const MeasureLogSettings no_file;  // lines go to the output instead
   bool failed = false;
   auto stopped = [&c] { return c.stop != nullptr && c.stop->raised(); };
-  // Without --count the loop runs until a stop signal.
+  // Without --count the loop runs until a stop signal, which is looked at
+  // before every read: the running read ends, no further one starts.
   const auto more = [&](uint32_t done) { return (o.cycles == 0 || done < o.cycles) && !stopped(); };
+  // Texts of the address for the messages, made before the first read.
+  struct Names {
+    char prefix[24] = "";    // "адрес 12: "
+    char previous[32] = "";  // " адреса 12"
+  };
+  std::vector<Names> names(line.transmitters().size());
+  for (size_t k = 0; many && k < names.size(); ++k) {
+    const unsigned a = line.transmitters()[k].address;
+    std::snprintf(names[k].prefix, sizeof names[k].prefix, "адрес %u: ", a);
+    std::snprintf(names[k].previous, sizeof names[k].previous, " адреса %u", a);
+  }
+  size_t previous = 0;
   for (uint32_t i = 0; more(i); ++i) {
-    const ExchangeResult r = poll_cycle(master, o.block, record, counters, no_file, c.clock);
-    failed |= !report(r, c);
-    if (o.json) measurement_json_line(r, record, c);
-    else c.out << measure_log_line(record, c.clock.now()).view();
-    c.out << std::flush;
+    for (size_t k = 0; k < names.size() && !stopped(); ++k) {
+      PolledTransmitter& t = line.transmitters()[k];
+      const ExchangeResult r = poll_transmitter(master, link, o.block, t, no_file, c.clock);
+      report_late_bytes(r, c, many ? std::string_view(names[previous].previous) : " на предыдущий запрос");
+      previous = k;
+      failed |= !report(r, c, names[k].prefix);
+      if (o.json) {
+        measurement_json_line(r, t.record, c, many ? &t : nullptr);
+      } else {
+        if (many) {
+          char address[8];
+          std::snprintf(address, sizeof address, "%3u  ", static_cast<unsigned>(t.address));
+          c.out << address;
+        }
+        c.out << measure_log_line(t.record, c.clock.now()).view();
+      }
+      c.out << std::flush;
+    }
     if (more(i + 1) && o.interval_ms > 0) c.pump.wait(o.interval_ms);
   }
-  if (o.json) {
-    JsonLine j;
-    j.number("cycles", uint64_t{counters.cycles})
-        .number("meas_errors", uint64_t{counters.measurement_errors})
-        .number("exch_errors", uint64_t{counters.exchange_errors})
-        .number("retries", uint64_t{counters.retries});
-    c.out << j.line();
-  } else {
-    c.out << "cycles=" << counters.cycles << " meas_errors=" << counters.measurement_errors
-          << " exch_errors=" << counters.exchange_errors << " retries=" << counters.retries << "\n";
-  }
+  for (const PolledTransmitter& t : line.transmitters()) poll_counters(t, many, o.json, c);
   return failed ? kCliExitFailure : kCliExitOk;
 }
 
@@ -212,6 +265,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
       [&](const DeviceImage& device) { return record_origin(link.path, link.params.address, device); },
       journal_prompt);
   c.journal = &journal;
+  master.end_reads_at_frame(o.no_tail_wait);
   // config write and profile write move the link to the device's new exchange parameters.
   auto reopen = [&] {
     c.port.close();
@@ -221,7 +275,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
   switch (o.command) {
     case CliCommand::Read: status = read_once(o, master, c); break;
     case CliCommand::Latch: status = report(latch_measurement(master), c) ? kCliExitOk : kCliExitFailure; break;
-    case CliCommand::Poll: status = poll(o, master, c); break;
+    case CliCommand::Poll: status = poll(o, master, link.params, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
     case CliCommand::Calib: status = run_calib(o, master, c); break;
@@ -233,6 +287,9 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Search:
     case CliCommand::None: break;
   }
+  // Polling tells of late bytes at each read; the other commands once, at the end.
+  if (o.command != CliCommand::Poll && master.late_bytes_seen() != 0)
+    c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
   // At address 255 a write goes out without any answer being checked.
   const bool write = o.command == CliCommand::Latch || o.command == CliCommand::RegsWrite;
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)

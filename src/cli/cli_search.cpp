@@ -108,6 +108,7 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   // An unanswered probe costs the request on the wire, the silence and the
   // allowance; an answer that has started is read to its end.
   master.wait_from_request_end(true);
+  master.end_reads_at_frame(o.no_tail_wait);
   MeasuredValue record;
   BusSearch search(master, connection, link, exchange, timeouts, record, progress);
   progress.follow(search);
@@ -119,6 +120,7 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   }
   progress.clear();
   connection.close();
+  if (master.late_bytes_seen() != 0) c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
   if (c.stop != nullptr && c.stop->raised())
     c.err << "orn20mb-cli: поиск остановлен сигналом после " << search.probes_done() << " проверок из "
           << search.probes_total() << "; найдено приборов: " << search.found().count() << "\n";

@@ -111,4 +111,15 @@ void ExchangeTrace::write_answer(const uint8_t* frame, size_t n, unsigned attemp
   r.append_to(exchange_.log_file_name);
 }
 
+void ExchangeTrace::late_bytes(const uint8_t* bytes, size_t n) {
+  if (!enabled()) return;
+  const LocalTime t = clock_.now();
+  Record r;
+  r.text("\r\n");
+  r.stamp(t, '-');
+  r.text("Late:\r\n");
+  r.bytes(bytes, n);
+  r.append_to(exchange_.log_file_name);
+}
+
 }  // namespace orn

@@ -23,6 +23,8 @@ class ExchangeTrace {
   void read_answer(const uint8_t* frame, size_t n);
   void write_request(const uint8_t* frame, size_t n, std::string_view label);
   void write_answer(const uint8_t* frame, size_t n, unsigned attempt);
+  // Bytes that followed an answer taken at its last byte, seen before the next request.
+  void late_bytes(const uint8_t* bytes, size_t n);
 
  private:
   Clock& clock_;

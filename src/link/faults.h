@@ -24,6 +24,10 @@ struct ExchangeResult {
   // not checked, so no value was read. The fault set is 0, yet the values
   // must not be used: such a read is not ok().
   bool unchecked = false;
+  // Bytes that came after the previous answer had been taken at its last
+  // byte (reads ending at the frame): seen by this transaction before its
+  // request, and discarded. They say nothing of this transaction's answer.
+  uint16_t late_bytes = 0;
   bool ok() const { return (faults & kFaultMask) == 0 && exception == 0 && !unchecked; }
   bool stopped() const { return (faults & kFaultStopped) != 0; }
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "link/crc16.h"
 #include "link/modbus_pdu.h"
 #include "link/wire_time.h"
 
@@ -13,6 +14,9 @@ constexpr uint32_t kNoCheckWritePauseMs = 400;
 // A read asks for two bytes more than a complete answer: a complete one then
 // ends by the interval time-out, and surplus bytes are counted as a wrong length.
 constexpr size_t kReadSurplus = 2;
+// How long bytes after an answer taken at its last byte are collected at most,
+// counted from the first of them.
+constexpr uint32_t kLateBytesLimitMs = 100;
 
 // Puts the line back to idle on every way out of a transaction.
 class IdleOnExit {
@@ -54,7 +58,43 @@ void ModbusMaster::apply_timeouts(size_t request_bytes) {
                                             t.read_constant);
     t.first_byte_us = static_cast<uint32_t>((ns + 999) / 1000);
   }
+  applied_ = t;
   port_.set_timeouts(t);
+}
+
+size_t ModbusMaster::receive_read(Framing& f, uint8_t* answer, size_t expected) {
+  if (!end_reads_at_frame_ || port_.frame_format() != FrameFormat::Rtu)
+    return f.receive(port_, answer, expected + kReadSurplus);
+  const size_t got = f.receive(port_, answer, expected);
+  if (got == expected && crc_matches(answer, expected - 2)) {
+    tail_unread_ = true;
+    return got;
+  }
+  // A short answer ended by a time-out: the line is silent already.
+  if (got < expected) return got;
+  // The full length but a bad CRC: perhaps a longer frame, so read on until
+  // the interval time-out, the first further byte being due within it.
+  SerialTimeouts tail{};
+  tail.read_interval = applied_.read_interval;
+  tail.read_constant = applied_.read_interval;
+  port_.set_timeouts(tail);
+  return got + port_.read(answer + got, kReadSurplus);
+}
+
+uint16_t ModbusMaster::read_late_bytes() {
+  tail_unread_ = false;
+  const int64_t ch = character_ns(baud_for_rate_index(link_.rate_index), link_.parity);
+  const int64_t silence_ns = 7 * ch / 2;
+  SerialTimeouts t{};
+  t.first_byte_us = static_cast<uint32_t>((silence_ns + 999) / 1000);
+  t.read_interval = static_cast<uint32_t>((silence_ns + 999'999) / 1'000'000);
+  t.read_constant = kLateBytesLimitMs;
+  port_.set_timeouts(t);
+  uint8_t late[kFrameBufferSize];
+  const size_t n = port_.read(late, sizeof late);
+  if (n != 0) trace_.late_bytes(late, n);
+  late_bytes_seen_ += static_cast<uint32_t>(n);
+  return static_cast<uint16_t>(n);
 }
 
 // Counts a failed attempt whose faults are in the retry mask; true when the
@@ -96,9 +136,12 @@ ExchangeResult ModbusMaster::run(const Transaction& t, uint8_t* answer, size_t& 
   uint8_t request[kFrameBufferSize];
   unsigned attempt = 0;
   ExchangeResult r;
+  uint16_t late = 0;
   for (;;) {
     state_ = LineState::Attempt;
     r = ExchangeResult{};
+    if (tail_unread_) late = read_late_bytes();
+    r.late_bytes = late;
     Framing& f = framing();
     std::memset(request, 0, sizeof request);
     std::memset(answer, 0, kFrameBufferSize);
@@ -122,7 +165,7 @@ ExchangeResult ModbusMaster::run(const Transaction& t, uint8_t* answer, size_t& 
     else
       trace_.write_request(request, length, t.label);
     step();
-    const size_t received = f.receive(port_, answer, pumped ? expected + kReadSurplus : expected);
+    const size_t received = pumped ? receive_read(f, answer, expected) : f.receive(port_, answer, expected);
     step();
     if (pumped)
       trace_.read_answer(answer, received);

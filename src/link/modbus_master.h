@@ -65,6 +65,16 @@ class ModbusMaster {
   // under the interval and total time-outs counted from its first byte. Off
   // (the default): the time-outs count from the write, as configured.
   void wait_from_request_end(bool on) { wait_from_request_end_ = on; }
+  // On: an RTU read ends as soon as the whole answer has arrived with a valid
+  // CRC, instead of asking for two bytes more and waiting out the interval
+  // time-out after it. The next transaction then keeps the line silent for
+  // 3.5 characters before its request and reports what arrived meanwhile as
+  // late_bytes. An answer of the full length with a bad CRC is read on to the
+  // silence as before, so that surplus bytes still count as a wrong length.
+  // Off (the default): every read waits for the silence after the answer.
+  void end_reads_at_frame(bool on) { end_reads_at_frame_ = on; }
+  // All late bytes seen so far.
+  uint32_t late_bytes_seen() const { return late_bytes_seen_; }
 
  private:
   enum class Kind : uint8_t { Read, Write };
@@ -84,6 +94,12 @@ class ModbusMaster {
   ExchangeResult run(const Transaction& t, uint8_t* answer, size_t& pdu_at);
   Framing& framing();
   void apply_timeouts(size_t request_bytes);
+  // The answer of a read: up to the silence after it, or up to its last byte
+  // when reads end at the frame.
+  size_t receive_read(Framing& f, uint8_t* answer, size_t expected);
+  // Waits 3.5 characters of silence after an answer taken at its last byte
+  // and returns how many bytes came meanwhile (they are traced, then purged).
+  uint16_t read_late_bytes();
   bool another_attempt(uint16_t faults, unsigned& attempt) const;
 
   SerialPort& port_;
@@ -98,6 +114,10 @@ class ModbusMaster {
   StopFlag* stop_ = &never_raised_;
   LineState state_ = LineState::Idle;
   bool wait_from_request_end_ = false;
+  bool end_reads_at_frame_ = false;
+  bool tail_unread_ = false;       // the last answer was taken at its last byte
+  uint32_t late_bytes_seen_ = 0;
+  SerialTimeouts applied_{};       // the time-outs of the running attempt
 };
 
 }  // namespace orn

@@ -193,6 +193,25 @@ TEST(CliOptions, AcceptedCommandLines) {
       {"regs read --json 1 2", [](const CliOptions& o) { EXPECT_TRUE(o.json); }},
       {"config read --json", [](const CliOptions& o) { EXPECT_TRUE(o.json); }},
       {"config write --yes USERTEXT=-x", [](const CliOptions& o) { EXPECT_EQ(o.assignments.size(), 1u); }},
+      // A line of transmitters: items and ranges in the order written.
+      {"poll --addresses 1-3,12,7",
+       [](const CliOptions& o) {
+         EXPECT_EQ(o.addresses, (std::vector<uint16_t>{1, 2, 3, 12, 7}));
+         EXPECT_FALSE(o.address);
+         EXPECT_FALSE(o.no_tail_wait);
+       }},
+      {"poll --addresses=247 --interval 0", [](const CliOptions& o) { EXPECT_EQ(o.addresses, (std::vector<uint16_t>{247})); }},
+      {"poll --addresses 5-5,0x10", [](const CliOptions& o) { EXPECT_EQ(o.addresses, (std::vector<uint16_t>{5, 16})); }},
+      // Shortenings of both --address and --addresses mean --address, as before --addresses existed.
+      {"--addres 4 read", [](const CliOptions& o) { EXPECT_EQ(o.address, 4); }},
+      {"poll --addresse 1,2", [](const CliOptions& o) { EXPECT_EQ(o.addresses, (std::vector<uint16_t>{1, 2})); }},
+      // --no-tail-wait on each command that reads.
+      {"read --no-tail-wait", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
+      {"--no-tail-wait poll --addresses 1,2", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
+      {"regs read 1 2 --no-tail", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
+      {"search --no-tail-wait", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
+      {"config write --no-tail-wait ADR=1", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
+      {"profile save --no-tail-wait a.prf", [](const CliOptions& o) { EXPECT_TRUE(o.no_tail_wait); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -284,6 +303,21 @@ TEST(CliOptions, RefusedCommandLines) {
       {"calib zero --target 1 --samples 65536", "неверное значение --samples \"65536\""},
       {"read -- --latched", "неизвестный параметр \"--latched\""},  // a word after "--"
       {"profile save", "не указан файл профиля"},
+      // The list of --addresses: 1..247, ranges upwards, each address once, not with --address.
+      {"poll --addresses 0", "неверное значение --addresses \"0\": ожидается список адресов от 1 до 247 через запятую, диапазоны через дефис (1-8,12)"},
+      {"poll --addresses 1,248", "--addresses \"1,248\""},
+      {"poll --addresses 8-1", "--addresses \"8-1\""},
+      {"poll --addresses 1-", "--addresses \"1-\""},
+      {"poll --addresses 1,,2", "--addresses \"1,,2\""},
+      {"poll --addresses 1-2-3", "--addresses \"1-2-3\""},
+      {"poll --addresses=", "--addresses \"\""},
+      {"poll --addresses 1-4,3", "адрес 3 указан в --addresses дважды"},
+      {"poll --addresses 2,2", "адрес 2 указан в --addresses дважды"},
+      {"-a 3 poll --addresses 1,2", "--address и --addresses нельзя указывать вместе"},
+      {"read --addresses 1,2", "неизвестный параметр \"--addresses\""},
+      {"latch --no-tail-wait", "неизвестный параметр \"--no-tail-wait\""},
+      {"regs write 1 -- --addr", "регистра \"--addr\""},  // a word after "--" is left as typed
+      {"regs write 1 2 --no-tail-wait", "неизвестный параметр \"--no-tail-wait\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -307,7 +341,7 @@ TEST(CliOptions, UsageDocumentsEveryCommandAndOption) {
                            "regs write", "--device", "--port ", "--port-map", "--rate", "--parity",
                            "--address", "--attempts", "--trace", "--help", "profile save", "profile write [--yes]",
                            "-d, --device", "-a, --address", "-b, --rate", "-P, --parity", "-h, --help", "--version",
-                           "--json", "Подробнее: orn20mb-cli"}) {
+                           "--json", "--addresses", "--no-tail-wait", "Подробнее: orn20mb-cli"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }
 }

@@ -36,10 +36,12 @@ struct PollRun {
   int lines;
 };
 
-PollRun poll(const test::TempFolder& folder, const char* cycles, bool json = false) {
+PollRun poll(const test::TempFolder& folder, const char* cycles, bool json = false,
+             const std::vector<std::string>& more = {}) {
   std::vector<std::string> args = {"--device", "/dev/null", "--attempts", "1", "--trace", folder.file("COM.txt"),
                                    "poll", "--count", cycles};
   if (json) args.push_back("--json");
+  args.insert(args.end(), more.begin(), more.end());
   const CliParse parsed = parse_cli_options(args);
   EXPECT_EQ(parsed.error, "");
   test::CannedPort port;
@@ -73,6 +75,23 @@ TEST(CliPollAllocation, MoreJsonCyclesAllocateNoMore) {
   const PollRun many = poll(folder, "66", true);
   EXPECT_EQ(many.lines - few.lines, 60);
   EXPECT_EQ(many.allocations, few.allocations);
+}
+
+// A line of transmitters, each read ending at its answer's last byte, with
+// late bytes reported before most reads (the port answers the silence check
+// too) and failed reads among them, in both output forms.
+TEST(CliPollAllocation, MoreCyclesOfALineAllocateNoMore) {
+  if (!test::kAllocationsCounted) GTEST_SKIP() << "the sanitizer owns malloc";
+  const test::TempFolder folder;
+  const std::vector<std::string> line = {"--addresses", "1-3,9", "--no-tail-wait", "--interval", "0"};
+  for (const bool json : {false, true}) {
+    SCOPED_TRACE(json);
+    poll(folder, "3", json, line);
+    const PollRun few = poll(folder, "6", json, line);
+    const PollRun many = poll(folder, "66", json, line);
+    EXPECT_EQ(many.lines - few.lines, 240);  // a line per read, four reads a cycle
+    EXPECT_EQ(many.allocations, few.allocations);
+  }
 }
 
 }  // namespace

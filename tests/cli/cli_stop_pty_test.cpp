@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/cli_sim_program.h"
 
@@ -51,6 +53,48 @@ TEST_F(StopAgainstSimulator, ASearchEndsAfterTheRunningProbeWithItsFinds) {
   EXPECT_EQ(r.out, find);
   EXPECT_TRUE(contains(r.err, "orn20mb-cli: поиск остановлен сигналом после ")) << r.err;
   EXPECT_TRUE(contains(r.err, " проверок из 247; найдено приборов: 1\n")) << r.err;
+}
+
+// Ctrl+C while a line of transmitters is polled, one of them failing at
+// random and one absent: the running read ends, every transmitter's counters
+// are printed, each matching its lines, and the status is 130.
+TEST_F(StopAgainstSimulator, PollingALineEndsAfterTheRunningReadWithEveryCounter) {
+  // Address 2's faults fail at once (no time-out), so the read running at the signal ends promptly.
+  ASSERT_NO_FATAL_FAILURE(start({"--address", "1,2,3", "--fault", "crc", "--fault", "exception", "--fault-rate",
+                                 "0.5", "--fault-address", "2", "--seed", "7"}));
+  const auto r = cli({"--attempts", "1", "poll", "--addresses", "1-4", "--interval", "0"}, {SIGINT, "\n  4  ", 0});
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_LT(r.ms_after_signal, kPromptlyMs);
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < r.out.size();) {
+    const size_t end = r.out.find('\n', at);
+    lines.push_back(r.out.substr(at, end - at));
+    at = end == std::string::npos ? r.out.size() : end + 1;
+  }
+  ASSERT_GE(lines.size(), 8u) << r.out;
+  const std::vector<std::string> counters(lines.end() - 4, lines.end());
+  unsigned reads[5] = {};
+  for (size_t i = 0; i + 4 < lines.size(); ++i) {
+    const unsigned address = static_cast<unsigned>(i % 4 + 1);  // in the listed order, cycle after cycle
+    EXPECT_EQ(lines[i].substr(0, 5), "  " + std::to_string(address) + "  ") << lines[i];
+    ++reads[address];
+  }
+  for (unsigned a = 1; a <= 4; ++a) {
+    SCOPED_TRACE(a);
+    const std::string& c = counters[a - 1];
+    const std::string head = "address=" + std::to_string(a) + " cycles=" + std::to_string(reads[a]) + " ";
+    EXPECT_EQ(c.rfind(head, 0), 0u) << c;
+    // The absent one fails every read, the good ones none.
+    const std::string failed = a == 4 ? std::to_string(reads[a]) : a == 2 ? "" : "0";
+    if (!failed.empty()) {
+      EXPECT_TRUE(contains(c, "exch_errors=" + failed + " ")) << c;
+    }
+  }
+  EXPECT_TRUE(contains(r.err, "адрес 4: Ответа не было.\n")) << r.err;
+  // With seed 7 address 2's first answer is spoiled.
+  EXPECT_TRUE(contains(r.err, "адрес 2: ")) << r.err;
+  EXPECT_FALSE(contains(counters[1], "exch_errors=0 ")) << counters[1];
+  EXPECT_FALSE(contains(r.err, "адрес 1:") || contains(r.err, "адрес 3:")) << r.err;
 }
 
 // Stopped while it samples: nothing computed is written and the opened

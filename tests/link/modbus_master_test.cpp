@@ -8,6 +8,7 @@
 #include "support/fakes.h"
 #include "support/scripted_port.h"
 #include "support/master_rig.h"
+#include "support/temp_folder.h"
 
 namespace orn {
 namespace {
@@ -162,6 +163,91 @@ TEST_F(MasterTest, WriteDispatchesNoEventsInsideAnAttempt) {
   uint16_t exception = 0;
   EXPECT_EQ(master.write_multiple_registers(0x0416, 1, &one, exception, "BLINK"), 0);
   EXPECT_EQ(pump.dispatches, 0u);
+}
+
+// Reads that end at the frame: what the port is asked for, the faults, and
+// what the next transaction sees of the line before its request.
+TEST_F(MasterTest, ReadsEndingAtTheFrameAskForTheFrameAndCheckTheSilenceBeforeTheNextRequest) {
+  struct Case {
+    const char* name;
+    std::vector<Bytes> reads;        // what each read of the first transaction returns
+    uint16_t faults;
+    std::vector<size_t> read_sizes;  // of the first transaction
+    Bytes after;                     // what the next transaction finds before its request
+    bool silence_read;               // whether it looks for such bytes
+  };
+  const Bytes good = with_crc({0x01, 0x03, 0x02, 0x00, 0x07});
+  Bytes bad_crc = good;
+  bad_crc.back() ^= 0xFF;
+  const Case cases[] = {
+      {"whole and valid: ends at its last byte", {good}, 0x0000, {7}, {}, true},
+      {"bytes after it are late for the next transaction", {good}, 0x0000, {7}, {0xFF, 0xFF}, true},
+      {"bad CRC: read on to the silence", {bad_crc, {}}, 0x0020, {7, 2}, {}, false},
+      {"bad CRC with more bytes: a wrong length", {bad_crc, {0x00}}, 0x0022, {7, 2}, {}, false},
+      {"short: ended by its time-out", {{0x01, 0x03, 0x02}}, 0x0022, {7}, {}, false},
+      {"silence", {{}}, 0x006E, {7}, {}, false},
+  };
+  master.end_reads_at_frame(true);
+  exchange.retry_mask = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    port.answers.assign(c.reads.begin(), c.reads.end());
+    port.read_sizes.clear();
+    port.timeouts.clear();
+    uint16_t value = 0;
+    const ExchangeResult first = master.read(0x0100, 1, &value);
+    EXPECT_EQ(first.faults, c.faults);
+    EXPECT_EQ(port.read_sizes, c.read_sizes);
+    if (c.read_sizes.size() > 1) {
+      // The rest of a full-length answer with a bad CRC is due within the interval time-out.
+      const SerialTimeouts& tail = port.timeouts.back();
+      EXPECT_EQ(tail.read_interval, 24u);
+      EXPECT_EQ(tail.read_constant, 24u);
+      EXPECT_EQ(tail.read_multiplier, 0u);
+    }
+
+    port.answers.clear();
+    if (c.silence_read) port.answers.push_back(c.after);
+    port.answers.push_back(good);
+    port.read_sizes.clear();
+    port.timeouts.clear();
+    const ExchangeResult next = master.read(0x0100, 1, &value);
+    EXPECT_EQ(next.faults, 0);
+    EXPECT_EQ(next.late_bytes, c.after.size());
+    EXPECT_EQ(value, 7);
+    if (c.silence_read) {
+      ASSERT_EQ(port.read_sizes.size(), 2u);
+      // 3.5 characters of 10 bits at 19200 baud, then the answer's own time-outs.
+      const SerialTimeouts& silence = port.timeouts.front();
+      EXPECT_EQ(silence.first_byte_us, 1823u);
+      EXPECT_EQ(silence.read_interval, 2u);
+      EXPECT_EQ(port.timeouts.back().read_interval, 24u);
+    } else {
+      EXPECT_EQ(port.read_sizes, (std::vector<size_t>{7}));
+    }
+    // Leave the line as the next case expects it: no answer taken at its last byte.
+    port.answers = {{}};
+    master.read(0x0100, 1, &value);
+  }
+}
+
+// The late bytes are in the trace, after the answer they followed.
+TEST_F(MasterTest, LateBytesAreTraced) {
+  const test::TempFolder folder;
+  exchange.use_log_file = 1;
+  exchange.log_file_name = folder.file("COM.txt");
+  master.end_reads_at_frame(true);
+  const Bytes good = with_crc({0x01, 0x03, 0x02, 0x00, 0x07});
+  port.answers = {good, {0xAB, 0xCD}, good, {}, good};
+  uint16_t value = 0;
+  master.read(0x0100, 1, &value);
+  EXPECT_EQ(master.read(0x0100, 1, &value).late_bytes, 2);
+  EXPECT_EQ(master.read(0x0100, 1, &value).late_bytes, 0);
+  const std::string trace = test::read_bytes(exchange.log_file_name);
+  const size_t late = trace.find("Late:\r\n ab cd");
+  ASSERT_NE(late, std::string::npos) << trace;
+  EXPECT_LT(trace.find("Answ:\r\n 01 03 02 00 07"), late);
+  EXPECT_EQ(trace.find("Late:"), trace.rfind("Late:")) << "only bytes that came are traced";
 }
 
 TEST_F(MasterTest, TimeoutsFollowTheRateAndTheProgramGap) {

@@ -87,8 +87,11 @@ done
 [ "$(wc -l <<<"$got")" -eq "$(wc -w <<<"$names")" ] ||
   problem "config write offers $(wc -l <<<"$got") words for $(wc -w <<<"$names") names: $(tr '\n' ' ' <<<"$got")"
 [ "$(offers 'orn20mb-cli -a 3 config write --yes UN')" = "UNIT=" ] || problem "config write UN: not UNIT="
-offers "orn20mb-cli config write ADR=2 " | grep -qxF "ADR=" && problem "a name given is offered again"
-offers "orn20mb-cli config write ADR=2 " | grep -qxF "RATE=" || problem "RATE= is not offered after ADR=2"
+# Offers are taken whole before grep -q looks at them: a grep that quits at its first
+# match would cut the pipe, and with pipefail the cut would read as a failure.
+got=$(offers "orn20mb-cli config write ADR=2 ")
+grep -qxF "ADR=" <<<"$got" && problem "a name given is offered again"
+grep -qxF "RATE=" <<<"$got" || problem "RATE= is not offered after ADR=2"
 # --help lists the writable names too ("Записываются: ADR ... DIGITS."): the same set.
 listed=$(tr '\n' ' ' <<<"$help" | sed -n 's/.*Записываются: \([^.]*\)\..*/\1/p' | tr -s ' ' '\n' | sort)
 if [ -n "$listed" ] && [ "$listed" != "$(sort <<<"$names")" ]; then
@@ -98,7 +101,7 @@ fi
 # Values.
 [ "$(offers 'orn20mb-cli config write PARITY=o')" = "odd" ] || problem "PARITY=o: not odd"
 [ "$(offers 'orn20mb-cli -P e')" = "even" ] || problem "-P e: not even"
-offers "orn20mb-cli --rate 1" | grep -qxF 115200 || problem "--rate 1: no 115200"
+grep -qxF 115200 <<<"$(offers "orn20mb-cli --rate 1")" || problem "--rate 1: no 115200"
 [ "$(offers 'orn20mb-cli search --parities none,o')" = "none,odd" ] || problem "--parities none,o: not none,odd"
 
 # --device and -d: the tty devices and /dev/serial/by-id, whatever the form.
@@ -113,7 +116,7 @@ for line in "orn20mb-cli -d /dev/tty" "orn20mb-cli --device /dev/tty" "orn20mb-c
 done
 if compgen -G '/dev/serial/by-id/*' >/dev/null; then
   for dev in /dev/serial/by-id/*; do
-    offers "orn20mb-cli -d /dev/serial/" | grep -qxF "$dev" || problem "-d does not offer $dev"
+    grep -qxF "$dev" <<<"$(offers "orn20mb-cli -d /dev/serial/")" || problem "-d does not offer $dev"
   done
 fi
 

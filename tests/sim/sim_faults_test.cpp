@@ -87,6 +87,29 @@ TEST(SimFaults, RandomFaultsFollowRateAndSeed) {
   EXPECT_EQ(run(7, 1.0).find('.'), std::string::npos);
 }
 
+// Random faults limited to some addresses leave the answers of the others intact.
+TEST(SimFaults, RandomFaultsCanBeLimitedToSomeAddresses) {
+  SimLine line;
+  for (const uint16_t a : {uint16_t{1}, uint16_t{2}, uint16_t{3}}) {
+    TransmitterConfig c;
+    c.link.address = a;
+    line.add(c);
+  }
+  line.faults().set_random(1.0, {{FaultKind::Silence, 0}}, 3);
+  line.faults().set_random_addresses({2});
+  TestMaster m(line);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_FALSE(m.read(1, reg::MODEL, 1).silent());
+    EXPECT_TRUE(m.read(2, reg::MODEL, 1).silent());
+    EXPECT_FALSE(m.read(3, reg::MODEL, 1).silent());
+  }
+  const auto p = parse_sim_options({"--address", "1,2,3", "--fault", "crc", "--fault-rate", "0.2", "--fault-address", "2,3"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.fault_addresses, (std::vector<uint16_t>{2, 3}));
+  for (const char* bad : {"0", "248", "2,x", ""})
+    EXPECT_NE(parse_sim_options({"--fault-address", bad}).error, "") << bad;
+}
+
 TEST(SimOptions, ValidCommandLinesBuildTheLine) {
   const auto p = parse_sim_options({"--address", "1,5", "--rate", "9600", "--parity", "even", "--device",
                                     "9:115200:odd", "--pressure-model=noise", "--pressure", "12.5", "--seed",
