@@ -1,5 +1,6 @@
 #include "records/profile_compare.h"
 
+#include <filesystem>
 #include <span>
 
 #include "calib/calib_transfers.h"
@@ -42,6 +43,12 @@ ProfileComparison compare_with_profile(ModbusMaster& master, const std::string& 
   MeasureLogSettings log;
   ProfileKept kept;
   ProfileHeldKeys held;
+  // A missing file would read as the defaults of every key.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    c.file_error = "Файл профиля " + path + " не найден";
+    return c;
+  }
   c.file_error = read_profile_held(path, {profile, search, log, kept}, held);
   if (c.file_error) return c;
   DeviceImage device;

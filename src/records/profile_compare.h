@@ -36,7 +36,8 @@ struct ProfileComparison {
   bool ok() const { return !file_error && read.ok(); }
 };
 
-// Reads the profile at path, then the device, and compares them.
+// Reads the profile at path (a missing file is a file error), then the
+// device, and compares them.
 ProfileComparison compare_with_profile(ModbusMaster& master, const std::string& path, bool take_link,
                                        Progress& panel);
 

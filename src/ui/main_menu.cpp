@@ -19,6 +19,8 @@ MainMenu buildMainMenu(QWidget* window) {
   m.N3 = m.N1->addAction("Записать профиль настроек в файл");
   m.N3->setObjectName("N3");
   m.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  m.CompareItem = m.N1->addAction("Сравнить с профилем…");
+  m.CompareItem->setObjectName("CompareItem");
   m.TrendMenuItem = m.MainMenu1->addAction("&График");
   m.TrendMenuItem->setObjectName("TrendMenuItem");
 

@@ -2,21 +2,32 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "calib/coefficient_files.h"
+#include "link/failure_report.h"
 #include "link/scoped_flag.h"
 #include "settings/ini_file.h"
 #include "ui/main_window.h"
 #include "ui/page_fill.h"
 #include "ui/page_inputs.h"
+#include "ui/qt_text.h"
 #include "ui/session.h"
 
 namespace orn {
 namespace {
+
+constexpr const char* kCompareCaption = "Сравнение с профилем";
+constexpr const char* kNoDifference = "Прибор настроен по профилю: различий нет.";
 
 // The filter "профиль настроек модуля|*.prf|все файлы|*.*" in Qt's spelling.
 const QString kProfileFilterName = "профиль настроек модуля (*.prf)";
@@ -33,6 +44,8 @@ void fillList(QComboBox* box, const std::vector<std::string>& entries, uint16_t 
 ProfileHandlers::ProfileHandlers(MainWindow& window, Session& session)
     : w_(window), s_(session), c_(session.context) {
   chooseFile = [this](bool save) { return runDialog(save); };
+  showDifferences = [this](const std::vector<ProfileDifference>& d) { showDifferenceTable(d); };
+  connect(w_.menu.CompareItem, &QAction::triggered, this, &ProfileHandlers::CompareItemClick);
   connect(w_.menu.N2, &QAction::triggered, this, &ProfileHandlers::N2Click);
   connect(w_.menu.N3, &QAction::triggered, this, &ProfileHandlers::N3Click);
 }
@@ -123,6 +136,56 @@ void ProfileHandlers::N3Click() {
   const std::string name = profile_save_name(path, chosen->profileFilter, QFileInfo::exists(chosen->path));
   s_.takeGaps();
   saveProfile(name);
+}
+
+void ProfileHandlers::CompareItemClick() {
+  const auto chosen = chooseFile(false);
+  if (!chosen) return;
+  s_.measure.stopPolling();
+  w_.commands.run(this, c_.master, [this, path = chosen->path.toStdString()] {
+    NoProgress panel;
+    const ProfileComparison cmp = compare_with_profile(c_.master, path, false, panel);
+    if (cmp.file_error) {
+      s_.reportFileError(cmp.file_error);
+      return;
+    }
+    if (!cmp.read.ok()) {
+      report_exchange_failure(c_.prompt, cmp.read);
+      return;
+    }
+    showDifferences(cmp.differences);
+  });
+}
+
+void ProfileHandlers::showDifferenceTable(const std::vector<ProfileDifference>& differences) {
+  if (differences.empty()) {
+    c_.prompt.tell(kNoDifference, kCompareCaption, PromptIcon::Information);
+    return;
+  }
+  QDialog dialog(&w_);
+  dialog.setObjectName("CompareDialog");
+  dialog.setWindowTitle(kCompareCaption);
+  auto* table = new QTableWidget(static_cast<int>(differences.size()), 3, &dialog);
+  table->setHorizontalHeaderLabels({"Регистр", "В профиле", "В приборе"});
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->verticalHeader()->hide();
+  for (size_t i = 0; i < differences.size(); ++i) {
+    const ProfileDifference& d = differences[i];
+    const int row = static_cast<int>(i);
+    table->setItem(row, 0, new QTableWidgetItem(qs(d.name)));
+    table->setItem(row, 1, new QTableWidgetItem(qs(d.profile)));
+    table->setItem(row, 2, new QTableWidgetItem(qs(d.device)));
+  }
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel("Настройки, в которых прибор отличается от профиля (так, как их хранят регистры):"));
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+  dialog.resize(560, 320);
+  dialog.exec();
 }
 
 }  // namespace orn

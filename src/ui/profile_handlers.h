@@ -7,8 +7,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/konstr_catalogue.h"
+#include "records/profile_compare.h"
 #include "settings/profile.h"
 #include "ui/app_context.h"
 
@@ -23,6 +25,9 @@ class ProfileHandlers final : public QObject {
 
   void N2Click();  // load a profile from a chosen file
   void N3Click();  // save a profile to a chosen file
+  // Reads the device and shows where it differs from a chosen profile, as
+  // profile write would change it; nothing is written.
+  void CompareItemClick();
 
   // A profile into memory (with the adjustment settings), then the catalogue
   // and poly_res.pol; the page it names is shown. File errors are reported;
@@ -48,12 +53,16 @@ class ProfileHandlers final : public QObject {
   // The dialogs OpenDialog1 (save false) and SaveDialog1 (save true); none
   // when the user cancels. Tests put their own answer here.
   std::function<std::optional<Chosen>(bool save)> chooseFile;
+  // Shows the differences of a comparison (none: the device is as the
+  // profile). Tests put their own here.
+  std::function<void(const std::vector<ProfileDifference>& differences)> showDifferences;
 
   KonstrCatalogue catalogue;
 
  private:
   ProfileTarget target();
   std::optional<Chosen> runDialog(bool save);
+  void showDifferenceTable(const std::vector<ProfileDifference>& differences);
 
   MainWindow& w_;
   Session& s_;

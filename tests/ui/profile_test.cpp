@@ -251,6 +251,32 @@ class ProfileTest : public QObject {
     QVERIFY2(buttons.contains(accept) && buttons.contains("Отмена"), qPrintable(buttons.join(", ")));
   }
 
+  // "Сравнить с профилем…" reads the device and shows only what the profile
+  // holds and the device has otherwise; a device as the profile gets a message.
+  void compareShowsWhereTheDeviceDiffersFromTheProfile() {
+    QTemporaryDir dir;
+    Run run(dir.path());
+    std::vector<ProfileDifference> shown;
+    bool showed = false;
+    run.session->profiles.showDifferences = [&](const std::vector<ProfileDifference>& d) {
+      shown = d;
+      showed = true;
+    };
+    writeFile(dir.filePath("plant.prf"), "[CUTOFF]\r\nNULCUTOFF=655\r\n[IND]\r\npoint=2\r\n[NEW_COMM]\r\nNET_NUM=9\r\n");
+    run.choose(dir.filePath("plant.prf"));
+    run.window.menu.CompareItem->trigger();
+    QVERIFY(showed);
+    QCOMPARE(shown.size(), size_t{1});  // DIGITS is as the profile has it; the address is not compared
+    QCOMPARE(std::string(shown[0].name), std::string("NULCUTOFF"));
+    QCOMPARE(shown[0].profile, std::string("655"));
+    QCOMPARE(shown[0].device, std::string("0"));
+
+    run.choose(dir.filePath("missing.prf"));
+    showed = false;
+    run.window.menu.CompareItem->trigger();
+    QVERIFY(!showed);  // the file error is told, nothing read
+  }
+
   void menuSaveNamesTheFileByTheProfileRule() {
     QTemporaryDir dir;
     Run run(dir.path());
