@@ -106,6 +106,13 @@ std::optional<std::string> write_certificate_pdf(const std::string& path, const 
 
 void ensure_gui_application() {
   if (QGuiApplication::instance() != nullptr) return;
+  // A command-line run has no session: Qt's note about the missing runtime
+  // folder says nothing to its user; every other message is kept.
+  static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith("QStandardPaths:")) return;
+    if (previous != nullptr) previous(type, context, text);
+  });
   static int argc = 1;
   static char name[] = "orn20mb-cli";
   static char* argv[] = {name, nullptr};
