@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "device/group_transfers.h"
 #include "records/record_file.h"
 #include "units/pressure_units.h"
 
@@ -113,6 +114,14 @@ std::string record_number(double x, int decimals) {
 
 RecordDevice record_device(const std::string& port, uint16_t address, const DeviceImage& image) {
   return {record_origin(port, address, image), image.model, image.ver_soft, image.ver_hard, check_range(image)};
+}
+
+ExchangeResult read_record_identity(ModbusMaster& master, DeviceImage& image, Progress& progress) {
+  using Step = ExchangeResult (*)(ModbusMaster&, DeviceImage&);
+  for (Step step : {Step{read_model}, Step{read_factory_number_and_date}, Step{read_versions}}) {
+    if (const ExchangeResult r = step(master, image); !r.ok()) return r;
+  }
+  return read_sensor_settings(master, image, progress);
 }
 
 CalibrationRow point_row(const RecordDevice& device, const CheckPlan& plan, size_t index, const PointResult& p) {

@@ -10,6 +10,8 @@
 
 #include "calib/calibration_check.h"
 #include "device/device_image.h"
+#include "device/progress.h"
+#include "link/modbus_master.h"
 #include "records/record_identity.h"
 
 namespace orn {
@@ -45,6 +47,10 @@ struct RecordDevice {
   CheckRange range;
 };
 RecordDevice record_device(const std::string& port, uint16_t address, const DeviceImage& image);
+
+// Reads what every row names: model, factory number, versions and the sensor
+// settings (unit and range); the first failure.
+ExchangeResult read_record_identity(ModbusMaster& master, DeviceImage& image, Progress& progress);
 
 using CalibrationRow = std::vector<std::string>;
 

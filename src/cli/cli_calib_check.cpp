@@ -7,7 +7,6 @@
 #include "calib/calibration_record.h"
 #include "cli/cli_calib.h"
 #include "cli/terminal_dialog.h"
-#include "device/group_transfers.h"
 #include "link/failure_report.h"
 #include "units/number_format.h"
 #include "units/pressure_units.h"
@@ -84,15 +83,7 @@ std::string unwritable(const std::string& path) {
 }  // namespace
 
 bool read_record_identity(ModbusMaster& master, DeviceImage& image, Prompt& prompt, Progress& progress) {
-  using Step = ExchangeResult (*)(ModbusMaster&, DeviceImage&);
-  for (Step step : {Step{read_model}, Step{read_factory_number_and_date}, Step{read_versions}}) {
-    const ExchangeResult r = step(master, image);
-    if (!r.ok()) {
-      report_exchange_failure(prompt, r);
-      return false;
-    }
-  }
-  const ExchangeResult r = read_sensor_settings(master, image, progress);
+  const ExchangeResult r = read_record_identity(master, image, progress);
   if (!r.ok()) report_exchange_failure(prompt, r);
   return r.ok();
 }

@@ -19,6 +19,11 @@ MainMenu buildMainMenu(QWidget* window) {
   m.N3 = m.N1->addAction("Записать профиль настроек в файл");
   m.N3->setObjectName("N3");
   m.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  m.N1->addSeparator();
+  m.CalibCheckMenuItem = m.N1->addAction("Проверка калибровки...");
+  m.CalibCheckMenuItem->setObjectName("CalibCheckMenuItem");
+  m.CertificateMenuItem = m.N1->addAction("Протокол калибровки в PDF...");
+  m.CertificateMenuItem->setObjectName("CertificateMenuItem");
   m.TrendMenuItem = m.MainMenu1->addAction("&График");
   m.TrendMenuItem->setObjectName("TrendMenuItem");
 
