@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QString>
@@ -20,7 +22,7 @@ std::string or_dash(const std::string& s) { return s.empty() ? "-" : s; }
 QString check_table(const std::vector<CalibrationRow>& rows) {
   if (rows.empty()) return "<p>Не проводилась.</p>";
   const CalibrationRow& f = rows.front();
-  QString t = "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
+  QString t = "<table border='1' cellspacing='0' cellpadding='3' width='96%' style='font-size: 8pt'>"
               "<tr><th>№</th><th>Эталон, " + esc(f[kColUnit]) + "</th><th>Показание, " + esc(f[kColUnit]) +
               "</th><th>Погрешность, % диапазона</th><th>Допуск, % диапазона</th><th>Результат</th></tr>";
   for (const CalibrationRow& r : rows) {
@@ -40,7 +42,7 @@ QString check_table(const std::vector<CalibrationRow>& rows) {
 
 QString adjustment_table(const std::vector<CalibrationRow>& rows) {
   if (rows.empty()) return "<p>Не проводилась.</p>";
-  QString t = "<table border='1' cellspacing='0' cellpadding='3' width='100%'>"
+  QString t = "<table border='1' cellspacing='0' cellpadding='3' width='96%' style='font-size: 8pt'>"
               "<tr><th>Дата и время</th><th>Вид</th><th>Требуемое значение</th><th>Среднее показание</th>"
               "<th>Записано</th></tr>";
   for (const CalibrationRow& r : rows) {
@@ -86,6 +88,7 @@ std::optional<std::string> write_certificate_pdf(const std::string& path, const 
     QPdfWriter writer(file);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setResolution(300);
+    writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
     writer.setTitle("Протокол проверки калибровки");
     writer.setCreator("orn20mb");
     QTextDocument doc;
@@ -93,7 +96,6 @@ std::optional<std::string> write_certificate_pdf(const std::string& path, const 
     font.setPointSizeF(9);
     doc.setDefaultFont(font);
     doc.setHtml(QString::fromStdString(certificate_html(data)));
-    doc.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size().toSizeF());
     doc.print(&writer);
   }
   // QPdfWriter says nothing of a failed open or write: the file tells.

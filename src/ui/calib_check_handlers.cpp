@@ -145,8 +145,10 @@ std::optional<CheckPlan> CalibCheckHandlers::runPlanDialog(const CheckRange& ran
   auto* points = new QLineEdit(&dialog);
   points->setObjectName("CheckPoints");
   QStringList defaults;
-  for (int k = 0; k <= 4; ++k) defaults << number(range.lower + range.span() * k / 4.0, 4);
+  // 0, 25, 50, 75 and 100 % of the range.
+  for (int k = 0; k <= 4; ++k) defaults << QString::number(range.lower + range.span() * k / 4.0, 'g', 7);
   points->setText(defaults.join(","));
+  points->setMinimumWidth(points->fontMetrics().horizontalAdvance(points->text()) + 40);
   auto* samples = new QSpinBox(&dialog);
   samples->setObjectName("CheckSamples");
   samples->setRange(1, kMaxCheckSamples);

@@ -79,7 +79,7 @@ class CalibCheckTest : public QObject {
     CheckRig rig;
     rig.check("0,100,200");
     QCOMPARE(rig.suggestedKind, 0);
-    QCOMPARE(rig.defaultPoints, QString("0.0000,62.5000,125.0000,187.5000,250.0000"));
+    QCOMPARE(rig.defaultPoints, QString("0,62.5,125,187.5,250"));
     QCOMPARE(rig.captions.size(), 3);
     QCOMPARE(rig.captions[1], QString("Точка 2 из 3: подайте эталонное давление 100.0000 кПа и нажмите \"Принять\"."));
     QCOMPARE(rig.liveValues.size(), 3);
