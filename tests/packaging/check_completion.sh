@@ -56,7 +56,7 @@ help=$("$program" --help)
 # Every option of --help in some place on the line.
 offered=$(for line in "orn20mb-cli -" "orn20mb-cli read -" "orn20mb-cli poll -" \
   "orn20mb-cli regs read 0x100 2 -" "orn20mb-cli search -" "orn20mb-cli calib zero -" \
-  "orn20mb-cli calib trims -" "orn20mb-cli profile write -" "orn20mb-cli config read -" \
+  "orn20mb-cli calib trims -" "orn20mb-cli calib check -" "orn20mb-cli profile write -" "orn20mb-cli config read -" \
   "orn20mb-cli config write -"; do offers "$line"; done | sort -u)
 options=$(grep -oE -- '--[a-z0-9][a-z0-9-]*' <<<"$help" | sort -u)
 short=$(grep -oE -- '(^|[][[:space:]|])-[[:alpha:]]([],[:space:]|]|$)' <<<"$help" |
@@ -87,8 +87,10 @@ done
 [ "$(wc -l <<<"$got")" -eq "$(wc -w <<<"$names")" ] ||
   problem "config write offers $(wc -l <<<"$got") words for $(wc -w <<<"$names") names: $(tr '\n' ' ' <<<"$got")"
 [ "$(offers 'orn20mb-cli -a 3 config write --yes UN')" = "UNIT=" ] || problem "config write UN: not UNIT="
-offers "orn20mb-cli config write ADR=2 " | grep -qxF "ADR=" && problem "a name given is offered again"
-offers "orn20mb-cli config write ADR=2 " | grep -qxF "RATE=" || problem "RATE= is not offered after ADR=2"
+# Taken whole first: with pipefail, grep -q leaving early would fail the pipe.
+after_adr=$(offers "orn20mb-cli config write ADR=2 ")
+grep -qxF "ADR=" <<<"$after_adr" && problem "a name given is offered again"
+grep -qxF "RATE=" <<<"$after_adr" || problem "RATE= is not offered after ADR=2"
 # --help lists the writable names too ("Записываются: ADR ... DIGITS."): the same set.
 listed=$(tr '\n' ' ' <<<"$help" | sed -n 's/.*Записываются: \([^.]*\)\..*/\1/p' | tr -s ' ' '\n' | sort)
 if [ -n "$listed" ] && [ "$listed" != "$(sort <<<"$names")" ]; then
