@@ -42,7 +42,8 @@ void SimLine::step_pressure() {
 
 bool take_stop_signal(int signal_fd, SimLine& line) {
   signalfd_siginfo info{};
-  if (::read(signal_fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return false;
+  // Anything but a whole signal record (a byte on a pipe from a host program) is a stop.
+  if (::read(signal_fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return true;
   if (info.ssi_signo != SIGUSR1) return true;
   line.step_pressure();
   return false;

@@ -38,8 +38,9 @@ class SimLine {
   FaultInjector faults_;
 };
 
-// Takes one signal from a signalfd: SIGUSR1 steps the line's pressure and
-// returns false; any other signal is a stop and returns true.
+// Takes what made the stop descriptor readable: from a signalfd, SIGUSR1
+// steps the line's pressure and returns false; any other signal, or a byte on
+// a pipe (the window's demo), is a stop and returns true.
 bool take_stop_signal(int signal_fd, SimLine& line);
 
 }  // namespace orn::sim

@@ -422,11 +422,17 @@ void MainWindowTest::menus() {
   auto* file = window.findChild<QMenu*>("N1");
   QVERIFY(file);
   QCOMPARE(file->title().remove('&'), "Файл");  // the caption; the mnemonic is checked below
-  QCOMPARE(file->actions().size(), 2);
+  // The two profile items, then the calibration items after a separator.
+  QCOMPARE(file->actions().size(), 5);
   QCOMPARE(file->actions()[0]->objectName(), "N2");
   QCOMPARE(file->actions()[0]->text(), "Прочитать профиль настроек из файла");
   QCOMPARE(file->actions()[1]->objectName(), "N3");
   QCOMPARE(file->actions()[1]->text(), "Записать профиль настроек в файл");
+  QVERIFY(file->actions()[2]->isSeparator());
+  QCOMPARE(file->actions()[3]->objectName(), "CalibCheckMenuItem");
+  QCOMPARE(file->actions()[3]->text(), "Проверка калибровки...");
+  QCOMPARE(file->actions()[4]->objectName(), "CertificateMenuItem");
+  QCOMPARE(file->actions()[4]->text(), "Протокол калибровки в PDF...");
   auto* popup = window.findChild<QMenu*>("PopupMenu1");
   QVERIFY(popup);
   QCOMPARE(popup->actions().size(), 1);
