@@ -8,6 +8,8 @@ packages=(
   libmodbus-dev mbpoll socat
   python3 python3-pymodbus python3-serial python3-serial-asyncio
   fonts-liberation2 xvfb xauth x11-utils locales libc-l10n
+  # the certificate tests read the PDF back
+  poppler-utils
   clang-14 libclang-rt-14-dev
   # Debian's build flags, the package check, man pages and the bash completion
   dpkg-dev lintian man-db bash-completion

@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGINT);
   sigaddset(&stop_signals, SIGTERM);
   sigaddset(&stop_signals, SIGHUP);  // the terminal it runs in was closed
+  sigaddset(&stop_signals, SIGUSR1);  // the next pressure step
   sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
   const int stop_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);

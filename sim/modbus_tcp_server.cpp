@@ -114,7 +114,7 @@ void ModbusTcpServer::run(int stop_fd) {
     const int n = ::poll(fds.data(), fds.size(), -1);
     if (n < 0 && errno != EINTR) return;
     if (n <= 0) continue;
-    if (fds[0].revents & POLLIN) return;
+    if ((fds[0].revents & POLLIN) && take_stop_signal(stop_fd, line_)) return;
     // Clients first: accepting may move the vector.
     for (size_t i = clients_.size(); i-- > 0;) {
       if (!fds[2 + i].revents) continue;

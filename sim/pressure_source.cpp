@@ -26,6 +26,11 @@ double PressureSource::at(uint64_t now_ms) const {
       const double u = unit_interval(splitmix64(seed ^ splitmix64(tick)));
       return kpa + noise * (2.0 * u - 1.0);
     }
+    case PressureModel::Steps: {
+      if (steps.empty()) return kpa;
+      const uint64_t index = step_ms > 0 ? now_ms / step_ms : step_index;
+      return steps[index < steps.size() ? index : steps.size() - 1];
+    }
     case PressureModel::Constant:
       break;
   }

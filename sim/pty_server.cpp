@@ -167,7 +167,7 @@ void PtyServer::run(int stop_fd) {
     pollfd fds[2] = {{master_, POLLIN, 0}, {stop_fd, POLLIN, 0}};
     const int n = poll(fds, 2, timeout);
     if (n < 0 && errno != EINTR) return;
-    if (fds[1].revents & POLLIN) return;
+    if ((fds[1].revents & POLLIN) && take_stop_signal(stop_fd, line_)) return;
     if (fds[0].revents & POLLIN) {
       uint8_t chunk[512];
       const ssize_t got = ::read(master_, chunk, sizeof chunk);

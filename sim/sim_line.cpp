@@ -1,5 +1,9 @@
 #include "sim_line.h"
 
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace orn::sim {
@@ -30,6 +34,19 @@ std::optional<Reply> SimLine::transact(std::span<const uint8_t> frame, uint32_t 
   }
   if (out && !faults_.apply(*out)) return std::nullopt;
   return out;
+}
+
+void SimLine::step_pressure() {
+  for (auto& d : devices_) d->config().pressure.step();
+}
+
+bool take_stop_signal(int signal_fd, SimLine& line) {
+  signalfd_siginfo info{};
+  // Anything but a whole signal record (a byte on a pipe from a host program) is a stop.
+  if (::read(signal_fd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return true;
+  if (info.ssi_signo != SIGUSR1) return true;
+  line.step_pressure();
+  return false;
 }
 
 }  // namespace orn::sim

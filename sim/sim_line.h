@@ -22,6 +22,8 @@ class SimLine {
   std::vector<std::unique_ptr<Transmitter>>& devices() { return devices_; }
   Transmitter& device(size_t i) { return *devices_.at(i); }
   FaultInjector& faults() { return faults_; }
+  // Every device's pressure moves to its next step (SIGUSR1 of orn20mb-sim).
+  void step_pressure();
 
   // The answer to one request frame sent at baud and parity (nullopt parity:
   // the medium cannot tell parity, any device at the right baud hears the frame;
@@ -35,5 +37,10 @@ class SimLine {
   std::vector<std::unique_ptr<Transmitter>> devices_;
   FaultInjector faults_;
 };
+
+// Takes what made the stop descriptor readable: from a signalfd, SIGUSR1
+// steps the line's pressure and returns false; any other signal, or a byte on
+// a pipe (the window's demo), is a stop and returns true.
+bool take_stop_signal(int signal_fd, SimLine& line);
 
 }  // namespace orn::sim

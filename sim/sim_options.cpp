@@ -1,6 +1,7 @@
 #include "sim_options.h"
 
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -57,6 +58,9 @@ std::string sim_usage() {
          "  --pressure-model constant|ramp|noise\n"
          "                           модель давления (по умолчанию constant)\n"
          "  --pressure КПА           давление для constant и центр для noise (по умолчанию 100)\n"
+         "  --pressure-steps КПА,... ступени давления для проверки калибровки: следующая ступень\n"
+         "                           по сигналу SIGUSR1 или через --step-period; последняя остается\n"
+         "  --step-period МС         смена ступени по времени каждые МС (по умолчанию 0: по SIGUSR1)\n"
          "  --ramp-low КПА           нижняя точка пилы ramp (по умолчанию 0)\n"
          "  --ramp-high КПА          верхняя точка пилы ramp (по умолчанию 250)\n"
          "  --period МС              период пилы ramp (по умолчанию 20000)\n"
@@ -164,6 +168,18 @@ ParsedOptions parse_sim_options(const std::vector<std::string>& args) {
          return true;
        }},
       {"--pressure", double_into(base.pressure.kpa)},
+      {"--pressure-steps",
+       [&](const std::string& v) {
+         base.pressure.steps.clear();
+         for (const std::string& item : split(v, ',')) {
+           auto n = number<double>(item);
+           if (!n || !std::isfinite(*n)) return false;
+           base.pressure.steps.push_back(*n);
+         }
+         base.pressure.model = PressureModel::Steps;
+         return true;
+       }},
+      {"--step-period", unsigned_into(base.pressure.step_ms, UINT32_MAX)},
       {"--ramp-low", double_into(base.pressure.ramp_low)},
       {"--ramp-high", double_into(base.pressure.ramp_high)},
       {"--period", unsigned_into(base.pressure.period_ms, UINT32_MAX)},

@@ -278,6 +278,7 @@ AdjustEnd Adjustment::run_zero() {
   if (auto ended = start_sampling()) return *ended;
   float average = c_.record.pizmf;
   if (auto ended = accumulate(average, c_.settings.zero_samples, kZeroPauseMs)) return *ended;
+  average_ = average;
 
   v_.set_status("Расчитываем смещение");
   DeviceImage& im = c_.image;
@@ -306,6 +307,7 @@ AdjustEnd Adjustment::run_span() {
   if (auto ended = start_sampling()) return *ended;
   float average = c_.image.intermediate.izmp_sensun;
   if (auto ended = accumulate(average, c_.settings.span_samples, kSpanPauseMs)) return *ended;
+  average_ = average;
 
   v_.set_status("Расчитываем коррекцию диапазона");
   DeviceImage& im = c_.image;
@@ -343,6 +345,9 @@ bool Adjustment::write(const Kind& k) {
     return false;
   }
   v_.set_status(k.written);
+  if (c_.written)
+    c_.written(k.value_field,
+               k.value_field == PanelField::UserZero ? c_.settings.zero_target : c_.settings.span_target, average_);
   c_.prompt.tell(k.success, kResultCaption, PromptIcon::Information);
   v_.enable_buttons(true);
   return true;

@@ -3,6 +3,7 @@
 // that average the device's intermediate value and compute a new user zero
 // or span factor, their writes and the closing. Plain C++: the window and the
 // command line each give it a view of the panel.
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,6 +77,10 @@ struct AdjustmentContext {
   MeasuredValue& record;          // the measured-value record
   AdjustSettings& settings;
   std::function<void()> stop_polling;
+  // Called after a zero or span value was written: which one, the required
+  // value and the average of the samples it was computed from (display unit).
+  // The caller appends it to the calibration record.
+  std::function<void(PanelField value, float required, float average)> written = {};
 };
 
 // The running weighted average with fixed weight 1/n (n <= 1: the sample itself).
@@ -140,6 +145,7 @@ class Adjustment {
   std::optional<AdjustEnd> accumulate(float& average, uint16_t n, uint32_t pause_ms);
   bool read_and_show_block();
   bool write(const Kind& kind);
+  float average_ = NAN;  // of the last adjustment's samples
   void show_all();
   void whiten_fields();
   void fail(const ExchangeResult& r);

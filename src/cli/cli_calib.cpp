@@ -1,6 +1,7 @@
 #include "cli/cli_calib.h"
 
 #include "calib/adjustment.h"
+#include "calib/calibration_record.h"
 #include "calib/user_trims.h"
 #include "cli/cli_config.h"
 #include "cli/terminal_dialog.h"
@@ -103,7 +104,8 @@ int close_protection(WriteOutcome out, const WrittenGroup& names, ModbusMaster& 
   return status == kCliExitDeclined ? kCliExitFailure : status;
 }
 
-int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& terminal, Progress& progress) {
+int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& terminal, Progress& progress,
+           const std::string& port_path, uint16_t address) {
   const bool zero = o.calib == CalibCommand::Zero;
   AnswerWatch prompt(terminal);
   // An unreadable required value ends the command before anything is sent.
@@ -114,8 +116,18 @@ int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& ter
   MeasuredValue record;
   AdjustSettings settings;
   uint16_t never_read = 0;  // read just below
-  if (!read_range(master, image, prompt, progress)) return kCliExitFailure;
+  const std::string record_path = c.folder + "/" + kCalibrationFileName;
+  // A value to be written is recorded: the record names the device.
+  if (!(o.write ? read_record_identity(master, image, prompt, progress) : read_range(master, image, prompt, progress)))
+    return kCliExitFailure;
+  std::optional<std::string> record_error;
   AdjustmentContext context{master, prompt, progress, never_read, image, record, settings, {}};
+  context.written = [&](PanelField field, float required, float average) {
+    const AdjustmentKind kind = field == PanelField::UserZero ? AdjustmentKind::Zero : AdjustmentKind::Span;
+    const CalibrationRow row = adjustment_row(record_device(port_path, address, image), kind, required, average,
+                                              written_adjustment(kind, image));
+    record_error = append_calibration_rows(record_path, {&row, 1});
+  };
   TerminalPanel panel(c);
   Adjustment adjustment(context, panel);
   // Only a write needs the protection open; the command closes it again.
@@ -143,7 +155,13 @@ int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& ter
   if (master.stopping()) return ended_at(WriteStep::Stopped);
   if (!(zero ? adjustment.write_zero() : adjustment.write_span()))
     return ended_at(prompt.declined() ? WriteStep::Answered : WriteStep::Writes);
-  return ended_at(WriteStep::Done);
+  const int status = ended_at(WriteStep::Done);
+  // The value is in the device; a record that could not take it is a failure of its own.
+  if (record_error) {
+    c.err << *record_error << "\n";
+    return kCliExitFailure;
+  }
+  return status;
 }
 
 int trims(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prompt, Progress& progress) {
@@ -177,11 +195,17 @@ int trims(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& prom
 
 }  // namespace
 
-int run_calib(const CliOptions& o, ModbusMaster& master, CliContext& c) {
+int run_calib(const CliOptions& o, ModbusMaster& master, CliContext& c, const std::string& port_path,
+              uint16_t address) {
   TerminalPrompt prompt(c.in, c.err, o.yes);
   StreamProgress progress(c.err);
-  return o.calib == CalibCommand::Trims ? trims(o, master, c, prompt, progress)
-                                        : adjust(o, master, c, prompt, progress);
+  switch (o.calib) {
+    case CalibCommand::Trims: return trims(o, master, c, prompt, progress);
+    case CalibCommand::Check: return run_calib_check(o, master, c, prompt, progress, port_path, address);
+    case CalibCommand::Zero:
+    case CalibCommand::Span: break;
+  }
+  return adjust(o, master, c, prompt, progress, port_path, address);
 }
 
 }  // namespace orn

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "calib/calibration_check.h"
 #include "device/input_checks.h"
 #include "link/line_names.h"
 #include "link/link_line.h"
@@ -47,13 +48,14 @@ enum : uint32_t {
   kConfigRead = 1u << 10,
   kConfigWrite = 1u << 11,
   kProfileDiff = 1u << 12,
-  kEveryCommand = (1u << 13) - 1,
+  kCalibCheck = 1u << 13,
+  kEveryCommand = (1u << 14) - 1,
 };
 
 enum class Opt : uint8_t {
   Device, Port, PortMap, Rate, Parity, Address, Attempts, Trace, Help, Version,
   Latched, Constant, Count, Interval, Rates, Parities, From, To, Timeout, Json,
-  Target, Samples, Write, Set, Yes, TakeLink, Addresses, NoTailWait,
+  Target, Samples, Write, Set, Yes, TakeLink, Addresses, NoTailWait, Points, Tolerance, Settle, Report, AsLeft,
 };
 
 // A number option's range and what the error says it expects; none when expected is null.
@@ -97,14 +99,19 @@ constexpr OptionEntry kOptions[] = {
     {"timeout", 0, true, kSearch, Opt::Timeout, {1, 65535, "время в мс от 1 до 65535"}},
     {"json", 0, false, kRead | kPoll | kRegsRead | kSearch | kConfigRead | kProfileDiff, Opt::Json},
     {"target", 0, true, kCalibAdjust, Opt::Target},
-    {"samples", 0, true, kCalibAdjust, Opt::Samples, {0, 65535, "число выборок от 0 до 65535"}},
+    {"samples", 0, true, kCalibAdjust | kCalibCheck, Opt::Samples, {0, 65535, "число выборок от 0 до 65535"}},
     {"write", 0, false, kCalibAdjust, Opt::Write},
     {"set", 0, true, kCalibTrims, Opt::Set},
-    {"yes", 0, false, kCalibAdjust | kCalibTrims | kProfileWrite | kConfigWrite, Opt::Yes},
+    {"yes", 0, false, kCalibAdjust | kCalibTrims | kCalibCheck | kProfileWrite | kConfigWrite, Opt::Yes},
     {"take-link", 0, false, kProfileWrite | kProfileDiff, Opt::TakeLink},
     {"addresses", 0, true, kPoll, Opt::Addresses},
     // Every command that reads an answer of registers: all but the two that only write.
     {"no-tail-wait", 0, false, kEveryCommand & ~(kLatch | kRegsWrite), Opt::NoTailWait},
+    {"points", 0, true, kCalibCheck, Opt::Points},
+    {"tolerance", 0, true, kCalibCheck, Opt::Tolerance},
+    {"settle", 0, true, kCalibCheck, Opt::Settle, {0, kMaxSettleSeconds, "время в секундах от 0 до 3600"}},
+    {"report", 0, true, kCalibCheck, Opt::Report},
+    {"as-left", 0, false, kCalibCheck, Opt::AsLeft},
 };
 constexpr size_t kOptionCount = std::size(kOptions);
 // getopt_long's code of an option without a short letter: above every character.
@@ -229,6 +236,17 @@ std::string take_address_list(const std::string& name, const std::string& v, std
   return "";
 }
 
+// What is wrong with a certificate's file name; "" when it may be used.
+std::string report_name_error(const std::string& v) {
+  if (v.empty()) return "имя файла .pdf";
+  const auto dot = v.rfind('.');
+  std::string ext = dot == std::string::npos ? "" : v.substr(dot);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (ext != ".pdf" || v.back() == '/' || v.size() == 4 || v.substr(v.size() - 5) == "/.pdf")
+    return "имя файла, оканчивающееся на .pdf";
+  return "";
+}
+
 // One option with its value (empty for a switch) into the options; returns an
 // error text, or "" when taken.
 std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& o) {
@@ -303,6 +321,26 @@ std::string take_option(const OptionEntry& s, const std::string& v, CliOptions& 
     case Opt::TakeLink: o.take_link = true; return "";
     case Opt::Addresses: return take_address_list(name, v, o.addresses);
     case Opt::NoTailWait: o.no_tail_wait = true; return "";
+    case Opt::Points: {
+      std::string error;
+      auto points = parse_check_points(v, error);
+      if (!points) return bad_value(name, v, "список чисел через запятую (" + error + ")");
+      o.points = std::move(*points);
+      return "";
+    }
+    case Opt::Tolerance: {
+      std::string error;
+      const auto t = parse_tolerance(v, error);
+      if (!t) return bad_value(name, v, "число больше 0 и не больше 100 (% диапазона)");
+      o.tolerance = *t;
+      return "";
+    }
+    case Opt::Settle: return take_number(s, v, o.settle_s);
+    case Opt::Report:
+      if (std::string error = report_name_error(v); !error.empty()) return bad_value(name, v, error);
+      o.report = v;
+      return "";
+    case Opt::AsLeft: o.as_left = true; return "";
   }
   return "";
 }
@@ -409,6 +447,7 @@ std::string take_command(std::vector<std::string>& words, CliOptions& o, uint32_
       {"calib", "zero", CliCommand::Calib, kCalibAdjust},
       {"calib", "span", CliCommand::Calib, kCalibAdjust},
       {"calib", "trims", CliCommand::Calib, kCalibTrims},
+      {"calib", "check", CliCommand::Calib, kCalibCheck},
       {"profile", "save", CliCommand::ProfileSave, kProfileSave},
       {"profile", "write", CliCommand::ProfileWrite, kProfileWrite},
       {"profile", "diff", CliCommand::ProfileDiff, kProfileDiff},
@@ -416,7 +455,7 @@ std::string take_command(std::vector<std::string>& words, CliOptions& o, uint32_
       {"config", "write", CliCommand::ConfigWrite, kConfigWrite},
   };
   static constexpr std::pair<const char*, const char*> kExpected[] = {
-      {"regs", "read или write"}, {"calib", "zero, span или trims"},
+      {"regs", "read или write"}, {"calib", "zero, span, trims или check"},
       {"profile", "save, write или diff"}, {"config", "read или write"}};
   for (const auto& [name, expected] : kExpected) {
     if (command != name) continue;
@@ -432,6 +471,7 @@ std::string take_command(std::vector<std::string>& words, CliOptions& o, uint32_
         if (verb == "zero") o.calib = CalibCommand::Zero;
         if (verb == "span") o.calib = CalibCommand::Span;
         if (verb == "trims") o.calib = CalibCommand::Trims;
+        if (verb == "check") o.calib = CalibCommand::Check;
         return "";
       }
     }
@@ -512,6 +552,12 @@ std::string parse_command(Scan& s, CliOptions& o) {
     default: break;
   }
   if (!w.empty()) return unknown(w[0]);
+  if (o.command == CliCommand::Calib && o.calib == CalibCommand::Check) {
+    if (o.points.empty()) return "для calib check нужен параметр --points P1,P2,...";
+    if (o.samples && (*o.samples < 1 || *o.samples > kMaxCheckSamples))
+      return bad_value("--samples", std::to_string(*o.samples), "число выборок от 1 до 1000");
+    return "";
+  }
   if (o.command == CliCommand::Calib && o.calib != CalibCommand::Trims) {
     const std::string verb = o.calib == CalibCommand::Zero ? "zero" : "span";
     if (o.target.empty()) return "для calib " + verb + " нужен параметр --target V";
@@ -606,6 +652,21 @@ std::string cli_usage() {
                                     без --write защита не снимается);
                                     значения в % пересчитываются по
                                     диапазону из настроек датчика
+  calib check --points P1,P2,... [--samples N] [--tolerance ПРОЦ]
+              [--settle С] [--as-left] [--yes] [--report ФАЙЛ.pdf]
+                                    проверка калибровки: в каждой точке (в
+                                    единицах прибора) подается эталонное
+                                    давление и подтверждается Enter (с --yes -
+                                    сразу, после выдержки --settle С секунд),
+                                    затем усредняются N измерений (по умолчанию
+                                    10); печатает погрешность в % диапазона и
+                                    годен/не годен по допуску (по умолчанию
+                                    0.5 %); --as-left - проверка после
+                                    подстройки (иначе - до подстройки); каждая
+                                    точка и каждая записанная подстройка нуля
+                                    или диапазона дописываются строкой в
+                                    calibration.csv текущей папки; --report
+                                    записывает протокол в PDF
   calib trims [--set СДВИГ,НОЛЬ,ПОДСТР] [--yes]
                                     чтение сдвига шкалы, пользовательского нуля
                                     (в единицах прибора) и пользовательской
@@ -745,6 +806,9 @@ std::string cli_usage() {
   calib: 2 также вопросы без --yes, когда стандартный ввод не терминал;
     3 также ответ "нет", неверное значение (тогда ничего не записывается) и
     любая ошибка после снятия защиты от записи (с фразой о защите от записи)
+  calib check: 0 все точки в допуске, 1 хотя бы одна точка вне допуска,
+    3 ошибка обмена, ошибка измерения прибора, отмена, файл calibration.csv
+    или протокола не записывается
 
 Сигнал остановки (SIGINT, SIGTERM, SIGHUP): идущий обмен завершает текущую
   попытку, новое не начинается - ни следующая группа записи, ни выборка, ни

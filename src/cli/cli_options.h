@@ -28,7 +28,7 @@ enum class CliCommand {
   ConfigWrite,   // protected writes of named registers
 };
 
-enum class CalibCommand { Zero, Span, Trims };
+enum class CalibCommand { Zero, Span, Trims, Check };
 
 // Options left unset take their value from dev.dat and to.dat, or the built-in defaults.
 struct CliOptions {
@@ -62,6 +62,11 @@ struct CliOptions {
   std::optional<std::string> trims;                // calib trims --set A,B,C, as typed
   bool yes = false;                                // calib, config write, profile write --yes:
                                                    // every question answered Yes
+  std::vector<float> points;                       // calib check --points P1,P2,...
+  double tolerance = 0.5;                          // calib check --tolerance PCT, % of span
+  uint32_t settle_s = 0;                           // calib check --settle S
+  bool as_left = false;                            // calib check --as-left
+  std::optional<std::string> report;               // calib check --report FILE.pdf
   std::string profile_file;                        // profile save/write FILE
   bool take_link = false;                          // profile write --take-link: the profile's
                                                    // address, rate and parity too

@@ -278,7 +278,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::Poll: status = poll(o, master, link.params, c); break;
     case CliCommand::RegsRead: status = regs_read(o, master, c); break;
     case CliCommand::RegsWrite: status = regs_write(o, master, c); break;
-    case CliCommand::Calib: status = run_calib(o, master, c); break;
+    case CliCommand::Calib: status = run_calib(o, master, c, link.path, link.params.address); break;
     case CliCommand::ProfileSave: status = run_profile_save(o.profile_file, master, c); break;
     case CliCommand::ProfileWrite: status = run_profile_write(o, master, c, link.params, reopen); break;
     case CliCommand::ProfileDiff: status = run_profile_diff(o, master, c); break;

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "calib/calibration_record.h"
+#include "device/group_transfers.h"
 #include "ui/colour_fill.h"
 #include "ui/edit_marks.h"
 #include "ui/main_window.h"
@@ -39,6 +41,9 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
       adjust_{context.master, context.prompt, progress_, context.settings_never_read, context.image,
               context.record, context.adjust, [this] { measure_.stopPolling(); }},
       adjustment_(adjust_, *this) {
+  adjust_.written = [this](PanelField field, float required, float average) {
+    recordAdjustment(field, required, average);
+  };
   const SensorPage& p = w_.sensor;
   const AdjustmentPanel& a = p.adjust;
   connect(p.Button43, &QPushButton::clicked, this, &CalibHandlers::Button43Click);
@@ -189,6 +194,23 @@ void CalibHandlers::show_panel(bool shown) {
 void CalibHandlers::lockPage(bool locked) {
   if (!locked) panelOpen_.reset();
   else if (!panelOpen_) panelOpen_.emplace(w_.commands);
+}
+
+void CalibHandlers::recordAdjustment(PanelField field, float required, float average) {
+  // The identity is read into a copy: the pages keep what they show.
+  DeviceImage device = c_.image;
+  using Step = ExchangeResult (*)(ModbusMaster&, DeviceImage&);
+  for (Step step : {Step{read_model}, Step{read_factory_number_and_date}, Step{read_versions}}) {
+    if (!step(c_.master, device).ok()) break;  // the row names what is known
+  }
+  const AdjustmentKind kind = field == PanelField::UserZero ? AdjustmentKind::Zero : AdjustmentKind::Span;
+  const std::string port = c_.ports.path(c_.link.port);
+  const CalibrationRow row =
+      adjustment_row(record_device(port.empty() ? "COM" + std::to_string(c_.link.port) : port, c_.link.address, device),
+                     kind, required, average, written_adjustment(kind, c_.image));
+  if (auto error = append_calibration_rows(c_.folder + "/" + kCalibrationFileName, {&row, 1}))
+    c_.prompt.tell(*error, "ОРН20 MB", PromptIcon::Error);
+  if (onAdjustmentWritten) onAdjustmentWritten();
 }
 
 void CalibHandlers::show_sensor_settings() {

@@ -40,6 +40,9 @@ class CalibHandlers final : public QObject, private AdjustmentView {
   void showTrims();
   TrimTexts trimTexts() const;
 
+  // After a written zero or span adjustment has been recorded.
+  std::function<void()> onAdjustmentWritten;
+
 
  private:
   // The panel as the adjustment sees it.
@@ -54,6 +57,8 @@ class CalibHandlers final : public QObject, private AdjustmentView {
   void show_sensor_settings() override;
 
   void lockPage(bool locked);
+  // A written adjustment into calibration.csv; a file that cannot take it is reported.
+  void recordAdjustment(PanelField field, float required, float average);
   // Runs a panel action once the line is free.
   void run(std::function<void()> action);
 

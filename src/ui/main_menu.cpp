@@ -21,6 +21,11 @@ MainMenu buildMainMenu(QWidget* window) {
   m.N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   m.CompareItem = m.N1->addAction("Сравнить с профилем…");
   m.CompareItem->setObjectName("CompareItem");
+  m.N1->addSeparator();
+  m.CalibCheckMenuItem = m.N1->addAction("Проверка калибровки...");
+  m.CalibCheckMenuItem->setObjectName("CalibCheckMenuItem");
+  m.CertificateMenuItem = m.N1->addAction("Протокол калибровки в PDF...");
+  m.CertificateMenuItem->setObjectName("CertificateMenuItem");
   m.TrendMenuItem = m.MainMenu1->addAction("&График");
   m.TrendMenuItem->setObjectName("TrendMenuItem");
 

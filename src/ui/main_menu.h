@@ -13,6 +13,8 @@ struct MainMenu {
   QAction* N2 = nullptr;      // load a profile
   QAction* N3 = nullptr;      // save a profile
   QAction* CompareItem = nullptr;  // the device compared with a profile
+  QAction* CalibCheckMenuItem = nullptr;   // the calibration check
+  QAction* CertificateMenuItem = nullptr;  // the certificate of the record as a PDF
   QMenu* PopupMenu1 = nullptr;  // opening it refreshes the port list
   QAction* N4 = nullptr;      // "Обновить список портов"; no action of its own
   QAction* TrendMenuItem = nullptr;  // "График", after the items above: the trend chart

@@ -85,7 +85,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   commands.collect(*this,
                    {measure.Button19, measure.Button16, measure.CheckBox7, measure.CheckBox29,
                     search.Button34, sensor.adjust.Panel42},
-                   {menu.N2, menu.N3, menu.CompareItem});
+                   {menu.N2, menu.N3, menu.CompareItem, menu.CalibCheckMenuItem, menu.CertificateMenuItem});
 
   resize(1013, 726);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

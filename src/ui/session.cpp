@@ -33,12 +33,14 @@ Session::Session(MainWindow& window, SerialPort& port, Pump& pump, Prompt& promp
       sensor(window, context, measure),
       exchange(window, context, measure, linkStrip),
       calib(window, context, measure),
+      calibCheck(window, context, measure),
       profiles(window, *this),
       trend(new TrendWindow(prompt, &window)),
       w_(window),
       extraPorts_(std::move(extra_ports)) {
   w_.hooks.stopPolling = [this] { measure.stopPolling(); };
   w_.hooks.leaveAdjustment = [this] { calib.leaveAdjustment(); };
+  calib.onAdjustmentWritten = [this] { calibCheck.adjustmentWritten(); };
   w_.hooks.formClose = [this] { FormClose(); };
   w_.hooks.formCloseQuery = [this] { return FormCloseQuery(); };
   connect(w_.menu.TrendMenuItem, &QAction::triggered, trend, &TrendWindow::showAndRaise);

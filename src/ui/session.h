@@ -10,6 +10,7 @@
 
 #include "link/port_names.h"
 #include "ui/app_context.h"
+#include "ui/calib_check_handlers.h"
 #include "ui/calib_handlers.h"
 #include "ui/closing_prompt.h"
 #include "ui/exchange_handlers.h"
@@ -54,6 +55,7 @@ class Session final : public QObject {
   SensorHandlers sensor;
   ExchangeHandlers exchange;
   CalibHandlers calib;
+  CalibCheckHandlers calibCheck;
   ProfileHandlers profiles;
   TrendWindow* trend;  // owned by the main window, opened from its menu
 

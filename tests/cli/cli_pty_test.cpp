@@ -193,6 +193,11 @@ TEST_F(CliAgainstSimulator, CalibZeroWrittenMovesTheReadingToTheTarget) {
   r = cli({"calib", "trims"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "shift_scale=0.000000 кПа\nshift_usr=-2.500000 кПа\ndiap_usr=1.000000\n");
+  // The written adjustment is recorded, the only file the commands leave.
+  const std::string record = test::read_bytes(folder.file("calibration.csv"));
+  EXPECT_NE(record.find(";кПа;подстройка нуля;;;100.0000;102.5000;-2.500000;;;записано\n"), std::string::npos)
+      << record;
+  std::filesystem::remove(folder.file("calibration.csv"));
 }
 
 TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
@@ -236,7 +241,7 @@ TEST_F(CliProgram, UsageErrorsAndHelp) {
   // A usage error: one line naming the problem and the hint, not the help.
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {{"regs", "read", "0x0100", "125"}, "неверное значение числа регистров \"125\": ожидается от 1 до 124"},
-      {{"--p", "3", "read"}, "неоднозначный параметр \"--p\": --port, --port-map, --parity, --parities"},
+      {{"--p", "3", "read"}, "неоднозначный параметр \"--p\": --port, --port-map, --parity, --parities, --points"},
       {{"read", "-x"}, "неизвестный параметр \"-x\""},
       {{"read", "--addr"}, "параметр --address требует значения"},
   };

@@ -56,7 +56,7 @@ help=$("$program" --help)
 # Every option of --help in some place on the line.
 offered=$(for line in "orn20mb-cli -" "orn20mb-cli read -" "orn20mb-cli poll -" \
   "orn20mb-cli regs read 0x100 2 -" "orn20mb-cli search -" "orn20mb-cli calib zero -" \
-  "orn20mb-cli calib trims -" "orn20mb-cli profile write -" "orn20mb-cli config read -" \
+  "orn20mb-cli calib trims -" "orn20mb-cli calib check -" "orn20mb-cli profile write -" "orn20mb-cli config read -" \
   "orn20mb-cli config write -"; do offers "$line"; done | sort -u)
 options=$(grep -oE -- '--[a-z0-9][a-z0-9-]*' <<<"$help" | sort -u)
 short=$(grep -oE -- '(^|[][[:space:]|])-[[:alpha:]]([],[:space:]|]|$)' <<<"$help" |

@@ -137,6 +137,26 @@ TEST(SimOptions, ValidCommandLinesBuildTheLine) {
   EXPECT_EQ(d.options.devices[0].link, (LinkSettings{1, 19200, 0}));
 }
 
+// The steps of a calibration run: by time, or one step() (SIGUSR1) at a
+// time; past the last step the last pressure stays.
+TEST(SimOptions, PressureStepsMoveByTimeOrByStep) {
+  const auto timed = parse_sim_options({"--pressure-steps", "0,125.5,250", "--step-period", "1000"});
+  ASSERT_EQ(timed.error, "");
+  const PressureSource& t = timed.options.devices[0].pressure;
+  EXPECT_EQ(t.model, PressureModel::Steps);
+  EXPECT_DOUBLE_EQ(t.at(999), 0.0);
+  EXPECT_DOUBLE_EQ(t.at(1000), 125.5);
+  EXPECT_DOUBLE_EQ(t.at(60000), 250.0);
+  auto stepped = parse_sim_options({"--pressure-steps", "10,20"});
+  ASSERT_EQ(stepped.error, "");
+  PressureSource& s = stepped.options.devices[0].pressure;
+  EXPECT_DOUBLE_EQ(s.at(60000), 10.0);
+  s.step();
+  EXPECT_DOUBLE_EQ(s.at(0), 20.0);
+  s.step();
+  EXPECT_DOUBLE_EQ(s.at(0), 20.0);
+}
+
 TEST(SimOptions, UsageErrorsAreReported) {
   const std::vector<std::vector<std::string>> bad{
       {"--address", "0"},          {"--address", "1,248"},    {"--address", "1,x"},
@@ -144,7 +164,8 @@ TEST(SimOptions, UsageErrorsAreReported) {
       {"--pressure", "1,5"},       {"--pressure-model", "sine"}, {"--fault", "boom"},
       {"--fault-rate", "1.5"},     {"--fault-rate", "0.1"},   {"--delay", "256"},
       {"--device", "2:9600"},      {"--device", "1:9600:none"}, {"--bogus"},
-      {"--seed"},
+      {"--seed"},                  {"--pressure-steps", "0,x"}, {"--pressure-steps", ""},
+      {"--step-period", "-1"},
   };
   for (const auto& args : bad) EXPECT_NE(parse_sim_options(args).error, "") << args[0];
   EXPECT_TRUE(parse_sim_options({"--help"}).options.help);

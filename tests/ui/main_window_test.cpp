@@ -422,11 +422,19 @@ void MainWindowTest::menus() {
   auto* file = window.findChild<QMenu*>("N1");
   QVERIFY(file);
   QCOMPARE(file->title().remove('&'), "Файл");  // the caption; the mnemonic is checked below
-  QCOMPARE(file->actions().size(), 2);
+  // The profile items with the compare, then the calibration items after a separator.
+  QCOMPARE(file->actions().size(), 6);
   QCOMPARE(file->actions()[0]->objectName(), "N2");
   QCOMPARE(file->actions()[0]->text(), "Прочитать профиль настроек из файла");
   QCOMPARE(file->actions()[1]->objectName(), "N3");
   QCOMPARE(file->actions()[1]->text(), "Записать профиль настроек в файл");
+  QCOMPARE(file->actions()[2]->objectName(), "CompareItem");
+  QCOMPARE(file->actions()[2]->text(), "Сравнить с профилем…");
+  QVERIFY(file->actions()[3]->isSeparator());
+  QCOMPARE(file->actions()[4]->objectName(), "CalibCheckMenuItem");
+  QCOMPARE(file->actions()[4]->text(), "Проверка калибровки...");
+  QCOMPARE(file->actions()[5]->objectName(), "CertificateMenuItem");
+  QCOMPARE(file->actions()[5]->text(), "Протокол калибровки в PDF...");
   auto* popup = window.findChild<QMenu*>("PopupMenu1");
   QVERIFY(popup);
   QCOMPARE(popup->actions().size(), 1);
