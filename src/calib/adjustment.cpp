@@ -1,6 +1,7 @@
 #include "calib/adjustment.h"
 
 #include <cmath>
+#include <span>
 
 #include "calib/calib_transfers.h"
 #include "device/group_transfers.h"
@@ -58,6 +59,8 @@ struct Adjustment::Kind {
   const char* success;
   const char* failed;
   ExchangeResult (*write_group)(ModbusMaster&, const DeviceImage&);
+  std::span<const Transfer> sent;  // what write_group sends, for the journal
+  const char* journal_name;
 };
 
 ValueItem value_item(float value, uint16_t error_word, uint16_t statp) {
@@ -167,6 +170,7 @@ bool Adjustment::open(bool unlock) {
       return false;
     }
   }
+  read_ = c_.image;
   if (!read_and_show_value()) return false;
   whiten_fields();
   active_ = true;
@@ -189,8 +193,10 @@ bool Adjustment::read() {
 }
 
 ExchangeResult Adjustment::read_offset_and_span() {
-  const ExchangeResult r = read_offset_group(c_.master, c_.image);
-  return r.ok() ? read_span_group(c_.master, c_.image) : r;
+  ExchangeResult r = read_offset_group(c_.master, c_.image);
+  if (r.ok()) r = read_span_group(c_.master, c_.image);
+  if (r.ok()) read_ = c_.image;
+  return r;
 }
 
 bool Adjustment::read_and_show_value() {
@@ -338,13 +344,22 @@ bool Adjustment::write(const Kind& k) {
     return false;
   }
   const ExchangeResult r = k.write_group(c_.master, c_.image);
-  if (r.faults != 0 || r.exception != 0) {
+  const bool failed = r.faults != 0 || r.exception != 0;
+  if (c_.journal) {
+    // The panel's own unlock and lock are not part of this write: the outcome is the write's.
+    WriteOutcome out;
+    out.step = failed ? (r.stopped() ? WriteStep::Stopped : WriteStep::Writes) : WriteStep::Done;
+    out.result = r;
+    c_.journal->record(k.journal_name, changed_registers(k.sent, read_, c_.image), out, read_);
+  }
+  if (failed) {
     v_.enable_buttons(true);
     v_.set_status(k.failed);
     report_exchange_failure(c_.prompt, r);
     return false;
   }
   v_.set_status(k.written);
+  read_ = c_.image;
   if (c_.written)
     c_.written(k.value_field,
                k.value_field == PanelField::UserZero ? c_.settings.zero_target : c_.settings.span_target, average_);
@@ -357,7 +372,8 @@ bool Adjustment::write_zero() {
   static constexpr Kind kZero{PanelField::UserZero, PanelField::ZeroTarget,
                               "Данные смещения будут переписаны.", "Запись смещения", "Смещение записано",
                               "Запись смещения датчика успешно осуществлена.",
-                              "При записи смещения возникла ошибка", write_offset_group};
+                              "При записи смещения возникла ошибка", write_offset_group, kOffsetWrites,
+                              "подстройка нуля"};
   return write(kZero);
 }
 
@@ -366,7 +382,8 @@ bool Adjustment::write_span() {
                               "Данные подстройки диапазона будут переписаны.", "Запись подстройки диапазона",
                               "Подстройка диапазона записана",
                               "Запись подстройки диапазона датчика успешно осуществлена.",
-                              "При записи подстройки диапазона возникла ошибка", write_span_group};
+                              "При записи подстройки диапазона возникла ошибка", write_span_group, kSpanWrites,
+                              "подстройка диапазона"};
   return write(kSpan);
 }
 

@@ -12,6 +12,7 @@
 
 #include "device/device_image.h"
 #include "device/progress.h"
+#include "device/write_journal.h"
 #include "link/faults.h"
 #include "link/modbus_master.h"
 #include "link/prompt.h"
@@ -81,6 +82,8 @@ struct AdjustmentContext {
   // value and the average of the samples it was computed from (display unit).
   // The caller appends it to the calibration record.
   std::function<void(PanelField value, float required, float average)> written = {};
+  // Where the written zero and span values are journaled, or none.
+  WriteJournal* journal = nullptr;
 };
 
 // The running weighted average with fixed weight 1/n (n <= 1: the sample itself).
@@ -146,6 +149,7 @@ class Adjustment {
   bool read_and_show_block();
   bool write(const Kind& kind);
   float average_ = NAN;  // of the last adjustment's samples
+  DeviceImage read_;     // the trims as last read, the journal's "before"
   void show_all();
   void whiten_fields();
   void fail(const ExchangeResult& r);

@@ -122,6 +122,7 @@ int adjust(const CliOptions& o, ModbusMaster& master, CliContext& c, Prompt& ter
     return kCliExitFailure;
   std::optional<std::string> record_error;
   AdjustmentContext context{master, prompt, progress, never_read, image, record, settings, {}};
+  context.journal = c.journal;
   context.written = [&](PanelField field, float required, float average) {
     const AdjustmentKind kind = field == PanelField::UserZero ? AdjustmentKind::Zero : AdjustmentKind::Span;
     const CalibrationRow row = adjustment_row(record_device(port_path, address, image), kind, required, average,

@@ -41,6 +41,7 @@ CalibHandlers::CalibHandlers(MainWindow& window, AppContext& context, MeasureHan
       adjust_{context.master, context.prompt, progress_, context.settings_never_read, context.image,
               context.record, context.adjust, [this] { measure_.stopPolling(); }},
       adjustment_(adjust_, *this) {
+  adjust_.journal = &context.journal;
   adjust_.written = [this](PanelField field, float required, float average) {
     recordAdjustment(field, required, average);
   };

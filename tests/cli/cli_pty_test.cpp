@@ -193,11 +193,15 @@ TEST_F(CliAgainstSimulator, CalibZeroWrittenMovesTheReadingToTheTarget) {
   r = cli({"calib", "trims"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "shift_scale=0.000000 кПа\nshift_usr=-2.500000 кПа\ndiap_usr=1.000000\n");
-  // The written adjustment is recorded, the only file the commands leave.
+  // The written adjustment is recorded and journaled, the only files the commands leave.
   const std::string record = test::read_bytes(folder.file("calibration.csv"));
   EXPECT_NE(record.find(";кПа;подстройка нуля;;;100.0000;102.5000;-2.500000;;;записано\n"), std::string::npos)
       << record;
+  const std::string journal = test::read_bytes(folder.file("changes.csv"));
+  EXPECT_NE(journal.find(";подстройка нуля;shift_usr;0;-2.5;записано, без проверки чтением\n"), std::string::npos)
+      << journal;
   std::filesystem::remove(folder.file("calibration.csv"));
+  std::filesystem::remove(folder.file("changes.csv"));
 }
 
 TEST_F(CliAgainstSimulator, LinkSettingsOfTheCommandLine) {
