@@ -71,16 +71,18 @@ void ExchangeTrace::read_request(const uint8_t* frame, size_t n, unsigned attemp
   r.append_to(exchange_.log_file_name);
 }
 
-void ExchangeTrace::read_answer(const uint8_t* frame, size_t n) {
+void ExchangeTrace::bytes_record(const char* tag, const uint8_t* bytes, size_t n) {
   if (!enabled()) return;
   const LocalTime t = clock_.now();
   Record r;
   r.text("\r\n");
   r.stamp(t, '-');
-  r.text("Answ:\r\n");
-  r.bytes(frame, n);
+  r.text(tag);
+  r.bytes(bytes, n);
   r.append_to(exchange_.log_file_name);
 }
+
+void ExchangeTrace::read_answer(const uint8_t* frame, size_t n) { bytes_record("Answ:\r\n", frame, n); }
 
 void ExchangeTrace::write_request(const uint8_t* frame, size_t n, std::string_view label) {
   if (!enabled()) return;
@@ -111,15 +113,6 @@ void ExchangeTrace::write_answer(const uint8_t* frame, size_t n, unsigned attemp
   r.append_to(exchange_.log_file_name);
 }
 
-void ExchangeTrace::late_bytes(const uint8_t* bytes, size_t n) {
-  if (!enabled()) return;
-  const LocalTime t = clock_.now();
-  Record r;
-  r.text("\r\n");
-  r.stamp(t, '-');
-  r.text("Late:\r\n");
-  r.bytes(bytes, n);
-  r.append_to(exchange_.log_file_name);
-}
+void ExchangeTrace::late_bytes(const uint8_t* bytes, size_t n) { bytes_record("Late:\r\n", bytes, n); }
 
 }  // namespace orn

@@ -27,6 +27,9 @@ class ExchangeTrace {
   void late_bytes(const uint8_t* bytes, size_t n);
 
  private:
+  // A record of bytes after a line break and a time stamp: "Answ:" or "Late:".
+  void bytes_record(const char* tag, const uint8_t* bytes, size_t n);
+
   Clock& clock_;
   const LinkParams& link_;
   const ExchangeSettings& exchange_;

@@ -61,18 +61,7 @@ test::ProgramResult run_answering(const std::vector<std::string>& argv, const st
   int answered = 0;
   for (int open_pipes = 2; open_pipes > 0 && std::chrono::steady_clock::now() < deadline;) {
     if (poll(fds, 2, 1000) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buf[4096];
-      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        sinks[i]->append(buf, static_cast<size_t>(n));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open_pipes;
-      }
-    }
+    test::drain_ready(fds, sinks, open_pipes);
     size_t prompts = 0;
     for (size_t at = r.err.find(kConfirm); at != std::string::npos; at = r.err.find(kConfirm, at + 1)) ++prompts;
     while (answered < static_cast<int>(prompts)) {

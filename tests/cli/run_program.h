@@ -29,6 +29,23 @@ struct StopAt {
   int after_ms = 0;
 };
 
+// Reads what is ready on the program's two pipes into their sinks; a pipe at
+// its end is closed and counted off open_pipes.
+inline void drain_ready(pollfd (&fds)[2], std::string* (&sinks)[2], int& open_pipes) {
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+    char buf[4096];
+    const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+    if (n > 0) {
+      sinks[i]->append(buf, static_cast<size_t>(n));
+    } else {
+      close(fds[i].fd);
+      fds[i].fd = -1;
+      --open_pipes;
+    }
+  }
+}
+
 // A program still running after timeout_ms is killed. stdin_fd, when given,
 // becomes its standard input; otherwise it keeps the test's.
 inline ProgramResult run_program(const std::vector<std::string>& argv, const std::string& cwd,
@@ -79,18 +96,7 @@ inline ProgramResult run_program(const std::vector<std::string>& argv, const std
     // Short polls while a timed signal is still to come.
     const bool timed = stop.signal != 0 && !signalled && stop.once_output_has.empty();
     if (poll(fds, 2, timed ? 10 : static_cast<int>(left)) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buf[4096];
-      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        sinks[i]->append(buf, static_cast<size_t>(n));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open_pipes;
-      }
-    }
+    drain_ready(fds, sinks, open_pipes);
   }
   if (signalled)
     r.ms_after_signal = static_cast<int>(
