@@ -7,11 +7,6 @@
 namespace orn {
 namespace {
 
-// Whether a register lies whole inside a transfer's block.
-bool inside(const TransferEntry& x, const RegisterEntry& e) {
-  return e.address >= x.start && e.address + e.count <= x.start + x.count;
-}
-
 // The intermediate results are validated like a measured value, in order 0.
 template <size_t N>
 float checked_float_at(const std::array<uint16_t, N>& w, size_t i) {
@@ -23,7 +18,7 @@ float checked_float_at(const std::array<uint16_t, N>& w, size_t i) {
 void store_kept(DeviceImage& image, Transfer t, const uint16_t* words) {
   const TransferEntry& x = transfer(t);
   for (const RegisterEntry& e : kRegisterMap) {
-    if (e.slot.empty() || !inside(x, e)) continue;
+    if (e.slot.empty() || !block_holds(x, e)) continue;
     const uint16_t* w = words + (e.address - x.start);
     if (e.slot.word) {
       image.*e.slot.word = w[0];
@@ -40,7 +35,7 @@ void store_kept(DeviceImage& image, Transfer t, const uint16_t* words) {
 void put_kept(const DeviceImage& image, Transfer t, uint16_t* words) {
   const TransferEntry& x = transfer(t);
   for (const RegisterEntry& e : kRegisterMap) {
-    if (e.slot.empty() || !inside(x, e)) continue;
+    if (e.slot.empty() || !block_holds(x, e)) continue;
     uint16_t* w = words + (e.address - x.start);
     if (e.slot.word) {
       w[0] = image.*e.slot.word;

@@ -289,11 +289,11 @@ static_assert(std::size(kTransfers) == static_cast<size_t>(Transfer::DigitsWrite
 
 constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_cast<size_t>(t)]; }
 
-// Whether a transfer's block holds the whole of a named register.
-constexpr bool block_holds(Transfer t, std::string_view reg) {
-  const RegisterEntry& e = register_entry(reg);
-  return e.address >= transfer(t).start && e.address + e.count <= transfer(t).start + transfer(t).count;
+// Whether a transfer's block holds the whole of a register.
+constexpr bool block_holds(const TransferEntry& x, const RegisterEntry& e) {
+  return e.address >= x.start && e.address + e.count <= x.start + x.count;
 }
+constexpr bool block_holds(Transfer t, std::string_view reg) { return block_holds(transfer(t), register_entry(reg)); }
 
 // Whether every word of a transfer's block is a register the image keeps, so
 // that the image alone gives the words a write sends.

@@ -8,10 +8,6 @@
 namespace orn {
 namespace {
 
-bool inside(const TransferEntry& x, const RegisterEntry& e) {
-  return e.address >= x.start && e.address + e.count <= x.start + x.count;
-}
-
 bool same(const ImageSlot& s, const DeviceImage& a, const DeviceImage& b) {
   if (s.word) return a.*s.word == b.*s.word;
   if (s.real) return std::bit_cast<uint32_t>(a.*s.real) == std::bit_cast<uint32_t>(b.*s.real);
@@ -38,7 +34,7 @@ std::vector<ChangedRegister> changed_registers(std::span<const Transfer> sent, c
   std::vector<ChangedRegister> changes;
   for (const Transfer t : sent) {
     for (const RegisterEntry& e : kRegisterMap) {
-      if (e.slot.empty() || !inside(transfer(t), e) || same(e.slot, before, after)) continue;
+      if (e.slot.empty() || !block_holds(transfer(t), e) || same(e.slot, before, after)) continue;
       bool listed = false;  // fltype goes out twice in some commands
       for (const ChangedRegister& c : changes) listed = listed || c.name == e.name;
       if (!listed) changes.push_back({e.name, register_text(e, before), register_text(e, after)});
