@@ -58,8 +58,7 @@ struct Adjustment::Kind {
   const char* written;
   const char* success;
   const char* failed;
-  ExchangeResult (*write_group)(ModbusMaster&, const DeviceImage&);
-  std::span<const Transfer> sent;  // what write_group sends, for the journal
+  std::span<const Transfer> writes;  // kOffsetWrites or kSpanWrites
   const char* journal_name;
 };
 
@@ -343,14 +342,13 @@ bool Adjustment::write(const Kind& k) {
     v_.enable_buttons(true);
     return false;
   }
-  const ExchangeResult r = k.write_group(c_.master, c_.image);
+  WriteOutcome out;  // the panel's own unlock and lock are not part of this write: the outcome is the write's
+  out.result = write_adjustment_group(c_.master, k.writes, c_.image, out.answered);
+  const ExchangeResult& r = out.result;
   const bool failed = r.faults != 0 || r.exception != 0;
   if (c_.journal) {
-    // The panel's own unlock and lock are not part of this write: the outcome is the write's.
-    WriteOutcome out;
     out.step = failed ? (r.stopped() ? WriteStep::Stopped : WriteStep::Writes) : WriteStep::Done;
-    out.result = r;
-    c_.journal->record(k.journal_name, changed_registers(k.sent, read_, c_.image), out, read_);
+    c_.journal->record(k.journal_name, changed_registers(k.writes, read_, c_.image), out, read_);
   }
   if (failed) {
     v_.enable_buttons(true);
@@ -372,7 +370,7 @@ bool Adjustment::write_zero() {
   static constexpr Kind kZero{PanelField::UserZero, PanelField::ZeroTarget,
                               "Данные смещения будут переписаны.", "Запись смещения", "Смещение записано",
                               "Запись смещения датчика успешно осуществлена.",
-                              "При записи смещения возникла ошибка", write_offset_group, kOffsetWrites,
+                              "При записи смещения возникла ошибка", kOffsetWrites,
                               "подстройка нуля"};
   return write(kZero);
 }
@@ -382,7 +380,7 @@ bool Adjustment::write_span() {
                               "Данные подстройки диапазона будут переписаны.", "Запись подстройки диапазона",
                               "Подстройка диапазона записана",
                               "Запись подстройки диапазона датчика успешно осуществлена.",
-                              "При записи подстройки диапазона возникла ошибка", write_span_group, kSpanWrites,
+                              "При записи подстройки диапазона возникла ошибка", kSpanWrites,
                               "подстройка диапазона"};
   return write(kSpan);
 }

@@ -22,18 +22,6 @@ bool read_step(ModbusMaster& master, ExchangeResult& r, Store store) {
   return true;
 }
 
-// A write that needed a retry also ends its group; the pause follows a group
-// that went through.
-ExchangeResult write_group(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image) {
-  ExchangeResult r;
-  for (const Transfer t : transfers) {
-    r = write_kept(master, t, image);
-    if (r.faults != 0 || r.exception != 0) return r;
-  }
-  master.pump().wait(kAfterWriteGroupMs);
-  return r;
-}
-
 }  // namespace
 
 ExchangeResult read_offset_group(ModbusMaster& master, DeviceImage& image) {
@@ -66,12 +54,19 @@ ExchangeResult read_intermediate_block(ModbusMaster& master, DeviceImage& image)
   return {};
 }
 
-ExchangeResult write_offset_group(ModbusMaster& master, const DeviceImage& image) {
-  return write_group(master, kOffsetWrites, image);
-}
-
-ExchangeResult write_span_group(ModbusMaster& master, const DeviceImage& image) {
-  return write_group(master, kSpanWrites, image);
+// A write that needed a retry also ends its group; the pause follows a group
+// that went through.
+ExchangeResult write_adjustment_group(ModbusMaster& master, std::span<const Transfer> transfers,
+                                      const DeviceImage& image, size_t& answered) {
+  ExchangeResult r;
+  answered = 0;
+  for (const Transfer t : transfers) {
+    r = write_kept(master, t, image);
+    if (r.ok()) ++answered;
+    if (r.faults != 0 || r.exception != 0) return r;
+  }
+  master.pump().wait(kAfterWriteGroupMs);
+  return r;
 }
 
 }  // namespace orn

@@ -24,9 +24,9 @@ inline constexpr Transfer kOffsetWrites[] = {Transfer::ShiftWrite, Transfer::Use
 inline constexpr Transfer kSpanWrites[] = {Transfer::DiapWrite, Transfer::DiapUsrWrite};
 static_assert(all_kept_whole(kOffsetWrites) && all_kept_whole(kSpanWrites), "adjustment writes come from the image");
 
-// shift, then shift_usr and shift_scale, then a 300 ms pause after both.
-ExchangeResult write_offset_group(ModbusMaster& master, const DeviceImage& image);
-// diap, then diap_usr, then a 300 ms pause after both.
-ExchangeResult write_span_group(ModbusMaster& master, const DeviceImage& image);
+// One of the two write groups, then a 300 ms pause after both of its writes;
+// answered counts the writes that went through.
+ExchangeResult write_adjustment_group(ModbusMaster& master, std::span<const Transfer> transfers,
+                                      const DeviceImage& image, size_t& answered);
 
 }  // namespace orn

@@ -9,7 +9,6 @@ namespace {
 
 constexpr uint32_t kAfterVersionsMs = 100;
 constexpr const char* kReadingSensor = "Идет чтение настроек датчика";
-constexpr const char* kWritingSensor = "Идет запись параметров датчика";
 
 // Reads one transfer and hands its words to store only when the read succeeded.
 template <Transfer T, typename Store>
@@ -19,18 +18,6 @@ ExchangeResult read_block(ModbusMaster& master, Store store) {
   if (r.ok()) store(w);
   return r;
 }
-
-// Hides the panel on every way out of a transfer sequence.
-class ShownPanel {
- public:
-  ShownPanel(Progress& panel, std::string_view text) : panel_(panel) { panel_.show(text); }
-  ~ShownPanel() { panel_.hide(); }
-  ShownPanel(const ShownPanel&) = delete;
-  ShownPanel& operator=(const ShownPanel&) = delete;
-
- private:
-  Progress& panel_;
-};
 
 }  // namespace
 
@@ -92,24 +79,6 @@ ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Pr
   r = read_block<Transfer::SensorData>(master, [&](const auto& w) { store_sensor_data(image, w); });
   if (!r.ok()) return r;
   return read_kept(master, Transfer::DigitsRead, image);
-}
-
-ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image) {
-  return write_sequence(master, kExchangeParamsWrites, image);
-}
-
-ExchangeResult write_sensor_settings(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
-  ShownPanel shown(panel, kWritingSensor);
-  return write_sequence(master, kSensorSettingsWrites, image);
-}
-
-ExchangeResult write_user_trims(ModbusMaster& master, const DeviceImage& image, Progress& panel) {
-  ShownPanel shown(panel, kWritingSensor);
-  return write_sequence(master, kUserTrimsWrites, image);
-}
-
-ExchangeResult write_device_gap(ModbusMaster& master, const DeviceImage& image) {
-  return write_sequence(master, kDeviceGapWrites, image);
 }
 
 }  // namespace orn

@@ -28,7 +28,9 @@ ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image);
 // sensor data and DIGITS, with the panel shown while they run.
 ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Progress& panel);
 
-// The transfers of each group write, in the order they go out, all from the image.
+// The transfers of each group write, in the order they go out, all from the
+// image: fltype, DELY, then ADR, RATE, PARITY; unit and flags, XFSET, T90,
+// cut-offs, fltype, user text, DIGITS; the three user trims in one transaction.
 inline constexpr Transfer kExchangeParamsWrites[] = {Transfer::FltypeWrite, Transfer::ReplyDelayWrite,
                                                      Transfer::ExchangeParamsWrite};
 inline constexpr Transfer kSensorSettingsWrites[] = {
@@ -40,13 +42,7 @@ inline constexpr Transfer kDeviceGapWrites[] = {Transfer::DeviceGapWrite};
 static_assert(all_kept_whole(kExchangeParamsWrites) && all_kept_whole(kSensorSettingsWrites) &&
                   all_kept_whole(kUserTrimsWrites) && all_kept_whole(kDeviceGapWrites),
               "group writes send only registers the image keeps");
-
-// fltype, DELY, then ADR, RATE, PARITY.
-ExchangeResult write_exchange_params(ModbusMaster& master, const DeviceImage& image);
-// Unit and flags, XFSET, T90, cut-offs, fltype, user text, DIGITS, with the panel shown.
-ExchangeResult write_sensor_settings(ModbusMaster& master, const DeviceImage& image, Progress& panel);
-// shift_usr, shift_scale, diap_usr in one transaction, with the panel shown.
-ExchangeResult write_user_trims(ModbusMaster& master, const DeviceImage& image, Progress& panel);
-ExchangeResult write_device_gap(ModbusMaster& master, const DeviceImage& image);
+// Shown on the panel while the sensor settings or the user trims are written.
+inline constexpr const char* kWritingSensor = "Идет запись параметров датчика";
 
 }  // namespace orn

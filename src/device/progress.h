@@ -15,6 +15,22 @@ class Progress {
   virtual void hide() = 0;
 };
 
+// Shows the panel with a text for the life of a scope; an empty text shows nothing.
+class ShownPanel {
+ public:
+  ShownPanel(Progress& panel, std::string_view text) : panel_(text.empty() ? nullptr : &panel) {
+    if (panel_) panel_->show(text);
+  }
+  ~ShownPanel() {
+    if (panel_) panel_->hide();
+  }
+  ShownPanel(const ShownPanel&) = delete;
+  ShownPanel& operator=(const ShownPanel&) = delete;
+
+ private:
+  Progress* panel_;
+};
+
 // For callers without a panel.
 class NoProgress final : public Progress {
  public:

@@ -112,7 +112,10 @@ WriteOutcome run_steps(ProtectedWriteContext& c, const ProtectedCommand& command
   ExchangeResult r = unlock_device(c.master);
   if (r.stopped()) return stopped(c, out, r);
   if (!r.ok()) return failed(c, out, WriteStep::Unlock, r);
-  r = steps.writes();
+  {
+    const ShownPanel shown(c.panel, command.writing_text);
+    r = write_sequence(c.master, command.writes, steps.image, out.answered);
+  }
   if (r.stopped()) return stopped(c, out, r);
   if (!r.ok()) return failed(c, out, WriteStep::Writes, r);
 
@@ -126,29 +129,26 @@ WriteOutcome run_steps(ProtectedWriteContext& c, const ProtectedCommand& command
 WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
                                  const ProtectedSteps& steps) {
   // What the device held: taken before the inputs change the image.
-  const DeviceImage before = c.read_image ? *c.read_image : steps.image ? *steps.image : DeviceImage{};
+  const DeviceImage before = c.read_image ? *c.read_image : steps.image;
   const WriteOutcome out = run_steps(c, command, steps);
-  if (out.unlock_sent && c.journal && steps.image)
-    c.journal->record(command.journal_name, changed_registers(steps.sent, before, *steps.image), out, before);
+  if (out.unlock_sent && c.journal)
+    c.journal->record(command.journal_name, changed_registers(command.writes, before, steps.image), out, before);
   return out;
 }
 
 WriteOutcome write_exchange_params_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                              uint16_t& init_flag,
                                              const std::function<void()>& switch_link) {
-  ProtectedSteps steps;
-  steps.inputs = [&] {
-    const ExchangeResult r = read_init_flag(c.master, init_flag);
-    if (!r.ok()) report_exchange_failure(c.prompt, r);
-    return r.ok();
-  };
-  steps.writes = [&] { return write_exchange_params(c.master, image); };
-  steps.sent = kExchangeParamsWrites;
-  steps.image = &image;
-  // A device in INIT state keeps answering at its INIT settings.
-  steps.before_lock = [&] {
-    if (init_flag == 0 && switch_link) switch_link();
-  };
+  const ProtectedSteps steps{[&] {
+                               const ExchangeResult r = read_init_flag(c.master, init_flag);
+                               if (!r.ok()) report_exchange_failure(c.prompt, r);
+                               return r.ok();
+                             },
+                             // A device in INIT state keeps answering at its INIT settings.
+                             [&] {
+                               if (init_flag == 0 && switch_link) switch_link();
+                             },
+                             image};
   const WriteOutcome out = run_protected_write(c, kExchangeParamsCommand, steps);
   if (out.ok() && init_flag == 1)
     c.prompt.tell(kInitWarning, kInitWarningCaption, PromptIcon::Information);
@@ -163,21 +163,16 @@ void adopt_device_link(const DeviceImage& image, LinkParams& link) {
 
 WriteOutcome write_sensor_settings_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                              const std::function<bool()>& inputs) {
-  return run_protected_write(c, kSensorSettingsCommand,
-                             {inputs, [&] { return write_sensor_settings(c.master, image, c.panel); }, {},
-                              kSensorSettingsWrites, &image});
+  return run_protected_write(c, kSensorSettingsCommand, {inputs, {}, image});
 }
 
 WriteOutcome write_user_trims_protected(ProtectedWriteContext& c, const DeviceImage& image,
                                         const std::function<bool()>& inputs) {
-  return run_protected_write(c, kUserTrimsCommand,
-                             {inputs, [&] { return write_user_trims(c.master, image, c.panel); }, {},
-                              kUserTrimsWrites, &image});
+  return run_protected_write(c, kUserTrimsCommand, {inputs, {}, image});
 }
 
 WriteOutcome write_device_gap_protected(ProtectedWriteContext& c, const DeviceImage& image) {
-  return run_protected_write(c, kDeviceGapCommand,
-                             {{}, [&] { return write_device_gap(c.master, image); }, {}, kDeviceGapWrites, &image});
+  return run_protected_write(c, kDeviceGapCommand, {{}, {}, image});
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "device/device_image.h"
+#include "device/group_transfers.h"
 #include "device/progress.h"
 #include "device/register_map.h"
 #include "device/write_journal.h"
@@ -26,45 +27,45 @@ inline constexpr const char* kIdentityQuestion =
     "При проверке возможности смены параметров не удалось получить подтверждение что мы обращаемся "
     "к семейству приборов Ордвин 100MB/ ОРН20 MB.  Продолжить все равно?";
 
-// One command's row: what it asks, whether it checks identity, its texts.
+// One command's row: what it asks, whether it checks identity, its texts and
+// the transfers its writes send from the image, in order.
 struct ProtectedCommand {
   bool asks_never_read;
   std::string_view confirmation;
   bool checks_identity;
   std::string_view start_text;       // shown on the panel before the unlock, or ""
+  std::string_view writing_text;     // shown on the panel while the writes run, or ""
   std::string_view protection_text;  // set on the panel before the lock, or ""
   std::string_view success_text;
   std::string_view journal_name;     // the command as the journal of writes names it
+  std::span<const Transfer> writes;
 };
 
 inline constexpr ProtectedCommand kExchangeParamsCommand{
-    false, "Данные конфигурации будут переписаны?.", true, "Идет запись параметров обмена",
+    false, "Данные конфигурации будут переписаны?.", true, "Идет запись параметров обмена", "",
     "Идет запись защиты от записи параметров", "Запись параметров обмена модуля успешно осуществлена.",
-    "запись параметров обмена"};
+    "запись параметров обмена", kExchangeParamsWrites};
 inline constexpr ProtectedCommand kSensorSettingsCommand{
-    true, "Данные канала будут переписаны.", true, "", "Идет запись защиты от записи параметров",
-    "Запись параметров датчика успешно осуществлена.", "запись параметров датчика"};
+    true, "Данные канала будут переписаны.", true, "", kWritingSensor, "Идет запись защиты от записи параметров",
+    "Запись параметров датчика успешно осуществлена.", "запись параметров датчика", kSensorSettingsWrites};
 inline constexpr ProtectedCommand kUserTrimsCommand{
-    true, "Данные сдвига шкалы, нуля и подстройки будут переписаны.", true, "",
+    true, "Данные сдвига шкалы, нуля и подстройки будут переписаны.", true, "", kWritingSensor,
     "Запись защиты от записи параметров", "Запись параметров датчика успешно осуществлена.",
-    "запись подстройки нуля, сдвига шкалы и диапазона"};
+    "запись подстройки нуля, сдвига шкалы и диапазона", kUserTrimsWrites};
 inline constexpr ProtectedCommand kDeviceGapCommand{
-    false, "Временной зазор между байтами будет изменен?", true, "", "",
+    false, "Временной зазор между байтами будет изменен?", true, "", "", "",
     "Запись дополнительного временного зазора между байтами успешно осуществлена.",
-    "запись временного зазора между байтами"};
+    "запись временного зазора между байтами", kDeviceGapWrites};
 inline constexpr std::string_view kFactorySettingsJournalName = "запоминание заводских установок";
 
-// The steps of a command that differ from one command to the next.
+// The steps of a command that differ from one run to the next.
 struct ProtectedSteps {
   // Copies the inputs into the image; false after an input error (already reported).
   std::function<bool()> inputs;
-  std::function<ExchangeResult()> writes;
   // Runs after the writes, just before the lock.
   std::function<void()> before_lock;
-  // What the writes send, for the journal of writes: the transfers, in order,
-  // and the image they are sent from.
-  std::span<const Transfer> sent{};
-  const DeviceImage* image = nullptr;
+  // What the command's writes are sent from.
+  const DeviceImage& image;
 };
 
 // Where a command ended.
@@ -84,6 +85,9 @@ struct WriteOutcome {
   bool unlock_sent = false;  // the unlock sequence was started
   bool lock_sent = false;
   ExchangeResult lock;  // its result when it was sent
+  // The command's writes that went through, in order: those after them were
+  // never sent, and on a failed write the next one may or may not have landed.
+  size_t answered = 0;
   // Success only when every step answered, the lock included.
   bool ok() const { return step == WriteStep::Done; }
   // The device may be without write protection: an unlock went out and no lock answered.

@@ -34,11 +34,14 @@ ExchangeResult write_kept(ModbusMaster& master, Transfer t, const DeviceImage& i
   return write_transfer(master, t, w.data());
 }
 
-ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image) {
+ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image,
+                              size_t& answered) {
   ExchangeResult r;
+  answered = 0;
   for (const Transfer t : transfers) {
     r = write_kept(master, t, image);
     if (!r.ok()) break;
+    ++answered;
   }
   return r;
 }

@@ -33,7 +33,10 @@ constexpr bool all_kept_whole(std::span<const Transfer> transfers) {
 // holds only registers the image keeps (all_kept_whole).
 ExchangeResult write_kept(ModbusMaster& master, Transfer t, const DeviceImage& image);
 
-// Writes the transfers in order from the image, up to the first that fails.
-ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image);
+// Writes the transfers in order from the image, up to the first that fails;
+// answered counts those that went through, so the first answered transfers
+// reached the device and the ones after the failed one were never sent.
+ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> transfers, const DeviceImage& image,
+                              size_t& answered);
 
 }  // namespace orn

@@ -32,12 +32,12 @@ std::string register_text(const RegisterEntry& e, const DeviceImage& image) {
 std::vector<ChangedRegister> changed_registers(std::span<const Transfer> sent, const DeviceImage& before,
                                                const DeviceImage& after) {
   std::vector<ChangedRegister> changes;
-  for (const Transfer t : sent) {
+  for (size_t i = 0; i < sent.size(); ++i) {
     for (const RegisterEntry& e : kRegisterMap) {
-      if (e.slot.empty() || !block_holds(transfer(t), e) || same(e.slot, before, after)) continue;
+      if (e.slot.empty() || !block_holds(transfer(sent[i]), e) || same(e.slot, before, after)) continue;
       bool listed = false;  // fltype goes out twice in some commands
       for (const ChangedRegister& c : changes) listed = listed || c.name == e.name;
-      if (!listed) changes.push_back({e.name, register_text(e, before), register_text(e, after)});
+      if (!listed) changes.push_back({e.name, register_text(e, before), register_text(e, after), i});
     }
   }
   return changes;

@@ -18,6 +18,7 @@ struct ChangedRegister {
   std::string_view name;  // register-map name
   std::string before;     // as the register held it before the command
   std::string after;      // as the command sent it
+  size_t transfer = 0;    // the place among the command's writes of the one that sends it
 };
 
 // A register's value as the register holds it: a word or a 32-bit value in
@@ -26,7 +27,7 @@ struct ChangedRegister {
 std::string register_text(const RegisterEntry& e, const DeviceImage& image);
 
 // The registers the transfers send whose value differs between the two
-// images, in the order they go out.
+// images, in the order they go out; one sent twice is listed at its first.
 std::vector<ChangedRegister> changed_registers(std::span<const Transfer> sent, const DeviceImage& before,
                                                const DeviceImage& after);
 

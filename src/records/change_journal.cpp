@@ -19,7 +19,11 @@ std::string reason(const ExchangeResult& r) {
 
 }  // namespace
 
-std::string journal_outcome(const WriteOutcome& out, const bool* verified) {
+std::string journal_outcome(const WriteOutcome& out, const ChangedRegister& change, const bool* verified) {
+  // Where the register's write stood when the command ended: answered, the
+  // one that failed (it may have landed), or never sent.
+  const bool answered = change.transfer < out.answered;
+  const bool failing = change.transfer == out.answered && !out.result.ok() && !out.result.stopped();
   std::string text;
   switch (out.step) {
     case WriteStep::Done:
@@ -28,8 +32,14 @@ std::string journal_outcome(const WriteOutcome& out, const bool* verified) {
       break;
     case WriteStep::Lock: text = "записано, но не удалось установить защиту от записи" + reason(out.result); break;
     case WriteStep::Unlock: text = "не записано: не удалось снять защиту от записи" + reason(out.result); break;
-    case WriteStep::Writes: text = "ошибка на шаге записи, значение могло не дойти до прибора" + reason(out.result); break;
-    case WriteStep::Stopped: text = "остановлено сигналом, значение могло не дойти до прибора"; break;
+    case WriteStep::Writes:
+      if (answered) text = "записано, но команда завершилась ошибкой";
+      else if (failing) text = "ошибка на шаге записи, значение могло не дойти до прибора" + reason(out.result);
+      else text = "не записано: команда прервана ошибкой";
+      break;
+    case WriteStep::Stopped:
+      text = answered ? "записано до остановки сигналом" : "не записано: остановлено сигналом";
+      break;
     case WriteStep::Answered:
     case WriteStep::Inputs: text = "не записано"; break;
   }
@@ -49,7 +59,7 @@ void ChangeJournal::record(std::string_view command, std::span<const ChangedRegi
   for (const ChangedRegister& change : changes) {
     if (holding_) {
       held_.push_back({std::string(command), change, out, origin});
-    } else if (auto e = append(origin, command, change, journal_outcome(out, nullptr)); e && !error) {
+    } else if (auto e = append(origin, command, change, journal_outcome(out, change, nullptr)); e && !error) {
       error = std::move(e);
     }
   }
@@ -66,9 +76,9 @@ void ChangeJournal::settle(const DeviceImage* read_back) {
     if (read_back && h.out.ok()) {
       const std::string found = register_text(register_entry(h.change.name), *read_back);
       const bool verified = found == h.change.after;
-      outcome = journal_outcome(h.out, &verified) + (verified ? "" : ": " + found);
+      outcome = journal_outcome(h.out, h.change, &verified) + (verified ? "" : ": " + found);
     } else {
-      outcome = journal_outcome(h.out, nullptr);
+      outcome = journal_outcome(h.out, h.change, nullptr);
     }
     if (auto e = append(h.origin, h.command, h.change, outcome); e && !error) error = std::move(e);
   }

@@ -21,9 +21,10 @@ inline constexpr const char* kChangeJournalFile = "changes.csv";
 inline constexpr std::array<std::string_view, 10> kChangeJournalColumns = {
     "время", "оператор", "порт", "адрес", "заводской номер", "команда", "регистр", "было", "стало", "итог"};
 
-// The outcome column of a command's rows. verified: the registers were read
-// back after the command and matched (null when nobody read them back).
-std::string journal_outcome(const WriteOutcome& out, const bool* verified);
+// The outcome column of a command's row for one register. verified: the
+// register was read back after the command and matched (null when nobody read
+// it back).
+std::string journal_outcome(const WriteOutcome& out, const ChangedRegister& change, const bool* verified);
 
 class ChangeJournal : public WriteJournal {
  public:

@@ -71,34 +71,55 @@ class ChangeJournalTest : public ::testing::Test, protected GatedLine, protected
   ProtectedWriteContext context{master, prompt, panel, never_read, &journal};
 };
 
+// The row of each register says where its own write stood when the command
+// ended: NULCUTOFF goes out fourth, DIGITS last.
 TEST_F(ChangeJournalTest, EachWayAWriteEndsIsItsRowsOutcome) {
   const uint16_t lock = reg_address("USERLOCK");
+  const auto write_to = [](uint16_t address) {
+    return [address](const std::vector<uint8_t>& r) {
+      return r.size() > 3 && r[1] == 0x10 && (r[2] << 8 | r[3]) == address;
+    };
+  };
+  StopFlag stop;
+  master.set_stop(stop);
+  const std::string left_unlocked = ", прибор оставлен без защиты от записи";
+  const std::string may_be_unlocked = ", прибор мог остаться без защиты от записи";
+  const std::string unanswered = "ошибка на шаге записи, значение могло не дойти до прибора (Ответа не было)";
   struct Case {
     const char* name;
     std::function<bool(const std::vector<uint8_t>&)> swallow;
-    std::string outcome;
+    std::string nulcutoff;
+    std::string digits;
   } cases[] = {
-      {"written", nullptr, "записано, без проверки чтением"},
+      {"written", nullptr, "записано, без проверки чтением", "записано, без проверки чтением"},
       {"the lock unanswered", [lock](const auto& r) { return test::writes_zeros_to(r, lock); },
-       "записано, но не удалось установить защиту от записи (Ответа не было), прибор мог остаться без защиты от "
-       "записи"},
-      {"the cut-offs unanswered",
-       [](const auto& r) { return r.size() > 3 && r[1] == 0x10 && (r[2] << 8 | r[3]) == reg_address("NULCUTOFF"); },
-       "ошибка на шаге записи, значение могло не дойти до прибора (Ответа не было), прибор оставлен без защиты от "
-       "записи"},
+       "записано, но не удалось установить защиту от записи (Ответа не было)" + may_be_unlocked,
+       "записано, но не удалось установить защиту от записи (Ответа не было)" + may_be_unlocked},
+      {"the cut-offs unanswered", write_to(reg_address("NULCUTOFF")), unanswered + left_unlocked,
+       "не записано: команда прервана ошибкой" + left_unlocked},
+      {"the digits unanswered", write_to(reg_address("DIGITS")),
+       "записано, но команда завершилась ошибкой" + left_unlocked, unanswered + left_unlocked},
+      {"a stop while the user text goes out",
+       [&stop, text = write_to(reg_address("USERTEXT"))](const auto& r) {
+         if (text(r)) stop.raise(SIGINT);
+         return false;
+       },
+       "записано до остановки сигналом", "не записано: остановлено сигналом"},
       {"the unlock unanswered",
        [lock](const auto& r) { return r.size() > 3 && r[1] == 0x10 && (r[2] << 8 | r[3]) == lock && r[7] != 0; },
-       "не записано: не удалось снять защиту от записи (Ответа не было), прибор мог остаться без защиты от записи"},
+       "не записано: не удалось снять защиту от записи (Ответа не было)" + may_be_unlocked,
+       "не записано: не удалось снять защиту от записи (Ответа не было)" + may_be_unlocked},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::remove(path.c_str());
+    stop.raise(0);
     image.nulcutoff = 0;
     image.digits = 2;
     port.swallow = c.swallow;
     writeSensorSettings();
-    EXPECT_EQ(rows(), (std::vector<std::string>{"запись параметров датчика;NULCUTOFF;0;1966;" + c.outcome,
-                                                 "запись параметров датчика;DIGITS;2;1;" + c.outcome}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"запись параметров датчика;NULCUTOFF;0;1966;" + c.nulcutoff,
+                                                 "запись параметров датчика;DIGITS;2;1;" + c.digits}));
   }
 }
 
