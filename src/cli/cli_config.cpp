@@ -230,8 +230,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
   bool same = true;
   for (const ConfigRegister& reg : config_registers()) {
     if (!reg.take) continue;
-    const bool differs = reg.slot.word ? image.*reg.slot.word != after.*reg.slot.word : reg.show(image) != reg.show(after);
-    if (!differs) continue;
+    if (!reg.differs(image, after)) continue;
     same = false;
     c.err << kPrefix << "после записи прочитано " << shown(reg, after) << ", а записано " << shown(reg, image)
           << "\n";

@@ -41,7 +41,7 @@ int run_profile_save(const std::string& path, ModbusMaster& master, CliContext& 
     report_exchange_failure(prompt, r);
     return kCliExitFailure;
   }
-  m.kept.konstr_txt = register_text(m.image.constr_name.data(), m.image.constr_name.size());
+  m.kept.konstr_txt = unpadded_text(m.image.constr_name.data(), m.image.constr_name.size());
   if (file_error(save_profile(path, m.target()), c)) return kCliExitFailure;
   c.err << "Профиль настроек записан в " << path << "\n";
   return kCliExitOk;
@@ -90,10 +90,10 @@ int run_profile_write(const CliOptions& o, ModbusMaster& master, CliContext& c, 
     std::string changes;
     std::function<WriteOutcome()> write;
   } groups[] = {
-      {kSensorGroup, changed_registers(ConfigGroup::Sensor, device, image),
+      {kSensorGroup, changed_values(ConfigGroup::Sensor, device, image),
        [&] { return write_sensor_settings_protected(pc, image, {}); }},
       {kUserTrimsGroup, changed_trims(device, image), [&] { return write_user_trims_protected(pc, image, {}); }},
-      {kExchangeGroup, changed_registers(ConfigGroup::Exchange, device, image),
+      {kExchangeGroup, changed_values(ConfigGroup::Exchange, device, image),
        [&] { return write_exchange_params_protected(pc, image, init_flag, switch_link); }},
   };
   bool changed = false;

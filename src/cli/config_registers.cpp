@@ -345,6 +345,10 @@ std::string ConfigRegister::show(const DeviceImage& image) const {
   return "";
 }
 
+bool ConfigRegister::differs(const DeviceImage& a, const DeviceImage& b) const {
+  return slot.word ? a.*slot.word != b.*slot.word : show(a) != show(b);
+}
+
 std::span<const ConfigRegister> config_registers() { return kConfigRegisters; }
 
 const ConfigRegister* find_config_register(std::string_view name) {

@@ -35,6 +35,9 @@ struct ConfigRegister {
   ImageSlot slot = register_entry(name).slot;
 
   std::string show(const DeviceImage& image) const;
+  // Whether the two images hold different values: by the word where there is
+  // one, so that a difference the shown form hides (T90 in whole seconds) counts.
+  bool differs(const DeviceImage& a, const DeviceImage& b) const;
 };
 
 // Every register config read prints, in register order.

@@ -17,13 +17,10 @@ std::string trim_text(float kpa) {
 
 }  // namespace
 
-std::string changed_registers(ConfigGroup group, const DeviceImage& before, const DeviceImage& after) {
+std::string changed_values(ConfigGroup group, const DeviceImage& before, const DeviceImage& after) {
   std::string text;
   for (const ConfigRegister& reg : config_registers()) {
-    if (reg.group != group) continue;
-    const bool differs =
-        reg.slot.word ? before.*reg.slot.word != after.*reg.slot.word : reg.show(before) != reg.show(after);
-    if (differs) text += " " + std::string(reg.name) + "=" + reg.show(after);
+    if (reg.group == group && reg.differs(before, after)) text += " " + std::string(reg.name) + "=" + reg.show(after);
   }
   return text;
 }

@@ -14,7 +14,7 @@ namespace orn {
 
 // " NAME=VALUE" for every register of group whose value in after differs
 // from before; empty when the group has nothing to change.
-std::string changed_registers(ConfigGroup group, const DeviceImage& before, const DeviceImage& after);
+std::string changed_values(ConfigGroup group, const DeviceImage& before, const DeviceImage& after);
 // The same for the user trims shift_scale, shift_usr (kPa) and diap_usr.
 std::string changed_trims(const DeviceImage& before, const DeviceImage& after);
 

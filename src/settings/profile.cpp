@@ -284,7 +284,7 @@ void write_key(Profile& p, const KeyRow& r, const ProfileTarget& t) {
     case Kind::Text: return p.put(r.section, r.key, slot_value<std::string>(r, t));
     case Kind::UserText: {
       const auto& words = slot_value<std::array<uint16_t, 8>>(r, t);
-      return p.put(r.section, r.key, register_text(words.data(), words.size()));
+      return p.put(r.section, r.key, unpadded_text(words.data(), words.size()));
     }
   }
 }
@@ -413,7 +413,7 @@ std::string profile_save_name(std::string chosen, bool profile_filter, bool chos
   return chosen;
 }
 
-std::string register_text(const uint16_t* words, size_t n) {
+std::string unpadded_text(const uint16_t* words, size_t n) {
   std::string s = unpack_text(words, n);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
   // A zero byte inside would end the line for other readers of the file.

@@ -94,6 +94,6 @@ std::optional<std::string> read_profile_held(const std::string& path, ProfileTar
 void take_sent_values(const ProfileHeldKeys& held, const DeviceImage& from, bool take_link, DeviceImage& to);
 
 // A text of device registers without its padding blanks (or zero bytes).
-std::string register_text(const uint16_t* words, size_t n);
+std::string unpadded_text(const uint16_t* words, size_t n);
 
 }  // namespace orn

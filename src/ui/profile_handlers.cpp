@@ -123,7 +123,7 @@ void ProfileHandlers::N2Click() {
   showSensorPage(w_.sensor, c_.image, c_.updating);
   showConstructionText(w_.sensor, c_.profile.konstr_txt, c_.updating);
   ScopedFlag guard(c_.updating);
-  w_.sensor.Edit23->setText(QString::fromStdString(register_text(c_.image.user_text.data(), c_.image.user_text.size())));
+  w_.sensor.Edit23->setText(QString::fromStdString(unpadded_text(c_.image.user_text.data(), c_.image.user_text.size())));
 }
 
 void ProfileHandlers::N3Click() {

@@ -94,7 +94,7 @@ void SensorHandlers::Button20Click() {
     showSensorPage(w_.sensor, c_.image, c_.updating);
     showSensorTexts(w_.sensor, c_.image, c_.updating);
     // The device's construction name becomes the one a profile saves.
-    c_.profile.konstr_txt = register_text(c_.image.constr_name.data(), c_.image.constr_name.size());
+    c_.profile.konstr_txt = unpadded_text(c_.image.constr_name.data(), c_.image.constr_name.size());
     showConstructionText(w_.sensor, c_.profile.konstr_txt, c_.updating);
     c_.prompt.tell("Чтение параметров датчика успешно осуществлено.", kResultCaption, PromptIcon::Information);
   });

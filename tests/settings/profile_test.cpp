@@ -555,7 +555,7 @@ TEST_F(ProfileTest, WindowsFileLoadsUnchangedExceptTheWriteBacks) {
   EXPECT_EQ(m.image.adr, 17);
   EXPECT_EQ(m.image.parity, 2);
   EXPECT_EQ(m.kept.konstr_pres, 13);
-  EXPECT_EQ(register_text(m.image.user_text.data(), m.image.user_text.size()), "Котельная №2");
+  EXPECT_EQ(unpadded_text(m.image.user_text.data(), m.image.user_text.size()), "Котельная №2");
   EXPECT_EQ(m.kept.konstr_txt, "Ордвин 100-ДИ");
 }
 
