@@ -174,7 +174,7 @@ int run_config_write(const CliOptions& o, ModbusMaster& master, LinkParams& link
     tell_step(read.failed_step, "ничего не записано", c);
     return kCliExitFailure;
   }
-  const DeviceImage as_read = image;
+  DeviceImage as_read = image;  // the device as known: each answered write is laid over it
   for (const ConfigAssignment& a : o.assignments) a.reg->take(a.value, image);  // checked when parsed
 
   uint16_t never_read = 0;  // the settings were just read

@@ -52,6 +52,13 @@ void put_kept(const DeviceImage& image, Transfer t, uint16_t* words) {
   }
 }
 
+void copy_kept(const DeviceImage& from, Transfer t, DeviceImage& to) {
+  std::array<uint16_t, 128> words{};  // longer than any transfer, a Modbus request's limit
+  static_assert(sizeof(words) / sizeof(words[0]) >= 125);
+  put_kept(from, t, words.data());
+  store_kept(to, t, words.data());
+}
+
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w) {
   constexpr Transfer T = Transfer::SensorData;
   store_kept(image, T, w.data());

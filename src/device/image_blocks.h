@@ -20,6 +20,9 @@ void store_kept(DeviceImage& image, Transfer t, const uint16_t* words);
 // The words of a block, every one of them a register the image keeps.
 void put_kept(const DeviceImage& image, Transfer t, uint16_t* words);
 
+// Copies the registers of a transfer's block that the image keeps.
+void copy_kept(const DeviceImage& from, Transfer t, DeviceImage& to);
+
 // SENSUNIT, SENSNUM, SENSCLASS.
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w);
 // The eight floats in order 0, validated (invalid ones are 0), EXERR and STATP.

@@ -129,10 +129,13 @@ WriteOutcome run_steps(ProtectedWriteContext& c, const ProtectedCommand& command
 WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedCommand& command,
                                  const ProtectedSteps& steps) {
   // What the device held: taken before the inputs change the image.
-  const DeviceImage before = c.read_image ? *c.read_image : steps.image;
+  const DeviceImage before = c.device ? *c.device : steps.image;
   const WriteOutcome out = run_steps(c, command, steps);
   if (out.unlock_sent && c.journal)
     c.journal->record(command.journal_name, changed_registers(command.writes, before, steps.image), out, before);
+  if (c.device) {
+    for (size_t i = 0; i < out.answered; ++i) copy_kept(steps.image, command.writes[i], *c.device);
+  }
   return out;
 }
 

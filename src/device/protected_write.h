@@ -115,10 +115,11 @@ struct ProtectedWriteContext {
   uint16_t& settings_never_read;
   // Where the changes that reach the device are recorded, or none.
   WriteJournal* journal = nullptr;
-  // The values as read, when the image already holds the new ones before the
-  // command starts (the command line sets them first); else the image as the
-  // command finds it is what the device held.
-  const DeviceImage* read_image = nullptr;
+  // The device's values as known, when the image already holds the new ones
+  // before the command starts (the command line sets them first, the window's
+  // page 2 takes its inputs as they are typed); the command lays what it wrote
+  // over them. Else the image as the command finds it is what the device held.
+  DeviceImage* device = nullptr;
 };
 
 // Runs one command. Failed transactions are reported through the prompt,

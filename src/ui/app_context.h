@@ -36,7 +36,7 @@ struct AppContext {
         connection(serial, ports, user),
         master(serial, event_pump, time, link, exchange, timeouts),
         journal(folder + "/" + kChangeJournalFile,
-                [this](const DeviceImage& device) { return record_origin(ports.path(link.port), link.address, device); },
+                [this](const DeviceImage& known) { return record_origin(ports.path(link.port), link.address, known); },
                 user) {
     master.set_stop(stop);
   }
@@ -60,6 +60,10 @@ struct AppContext {
 
   // The device image; dev.dat's device values (reply delay, device gap) live here.
   DeviceImage image;
+  // The settings pages' registers as the device was last known to hold them
+  // (read or written; before that, the program's own settings), for the
+  // journal of writes: page 2 takes its inputs into the image as they are typed.
+  DeviceImage device;
   // 1 until the sensor settings are read; the question about it is asked once.
   uint16_t settings_never_read = 1;
   AdjustSettings adjust;  // samples and required values of the adjustments

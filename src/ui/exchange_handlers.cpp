@@ -66,7 +66,7 @@ void ExchangeHandlers::inputChanged() {
 }
 
 ProtectedWriteContext ExchangeHandlers::writeContext() {
-  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal};
+  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal, &c_.device};
 }
 
 void ExchangeHandlers::Button1Click() {
@@ -89,6 +89,8 @@ void ExchangeHandlers::Button9Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
+    for (const Transfer t : {Transfer::ExchangeParamsRead, Transfer::ReplyDelayRead})
+      copy_kept(c_.image, t, c_.device);
     showExchangePage(w_.exchange, c_.image, c_.updating);
     c_.prompt.tell("Чтение всех параметров закладки успешно осуществлено.", kResultCaption,
                    PromptIcon::Information);
@@ -103,6 +105,7 @@ void ExchangeHandlers::Button41Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
+    copy_kept(c_.image, Transfer::DeviceGapRead, c_.device);
     w_.exchange.ComboBox22->setEditText(QString::number(c_.image.time_gap_dev));
     c_.prompt.tell("Чтение дополнительного временного зазора между байтами успешно осуществлено.",
                    kResultCaption, PromptIcon::Information);

@@ -91,6 +91,8 @@ void SensorHandlers::Button20Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
+    for (const Transfer t : {Transfer::SensorSettings, Transfer::UserTextRead, Transfer::DigitsRead})
+      copy_kept(c_.image, t, c_.device);
     showSensorPage(w_.sensor, c_.image, c_.updating);
     showSensorTexts(w_.sensor, c_.image, c_.updating);
     // The device's construction name becomes the one a profile saves.
@@ -105,6 +107,7 @@ void SensorHandlers::Button21Click() {
   for (QWidget* input : sensorPageInputs(w_.sensor)) markShown(input);
   w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
+    context.device = &c_.device;
     write_sensor_settings_protected(context, c_.image, [this] {
       return takeSensorInputs(w_.sensor, c_.image, &c_.prompt) && takeUserText(w_.sensor, c_.image, &c_.prompt);
     });

@@ -67,6 +67,7 @@ void Session::FormCreate() {
   c.image.adr = c.link.address;
   c.image.rate = c.link.rate_index;
   c.image.parity = c.link.parity;
+  c.device = c.image;
   reportFileError(load_to_dat(c.folder, c.timeouts));
   c.ports = PortMap(read_port_map(c.folder));
   for (const PortMapping& m : extraPorts_) c.ports.set(m.port, m.path);

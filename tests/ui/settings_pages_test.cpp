@@ -25,6 +25,14 @@ bool asked(const Rig& rig, const std::string& text) {
   return false;
 }
 
+// The journal's rows from the command on: "COMMAND;NAME;BEFORE;AFTER;OUTCOME".
+QStringList journalRows(const Rig& rig) {
+  QStringList rows = QString::fromUtf8(rig.file("changes.csv")).split('\n', Qt::SkipEmptyParts);
+  if (!rows.isEmpty()) rows.removeFirst();
+  for (QString& row : rows) row = row.section(';', 5);
+  return rows;
+}
+
 QString deviceText(sim::Transmitter& device, uint16_t start, size_t words) {
   std::vector<uint16_t> regs(words);
   for (size_t i = 0; i < words; ++i) regs[i] = device.read_register(static_cast<uint16_t>(start + i), 0);
@@ -129,6 +137,12 @@ class SettingsPagesTest : public QObject {
     QCOMPARE(rig.window.strip.ComboBox3->currentIndex(), 7);
     QVERIFY(!device.user_open());
 
+    // The page takes its inputs as they are typed: "было" is what the read found.
+    const QString command = "запись параметров обмена;";
+    const QString outcome = ";записано, без проверки чтением";
+    QCOMPARE(journalRows(rig), (QStringList{command + "DELY;0;12" + outcome, command + "ADR;1;7" + outcome,
+                                            command + "RATE;7;6" + outcome, command + "PARITY;0;2" + outcome}));
+
     p.Button9->click();
     QCOMPARE(lastText(rig), std::string("Чтение всех параметров закладки успешно осуществлено."));
   }
@@ -143,6 +157,10 @@ class SettingsPagesTest : public QObject {
     p.ComboBox22->setEditText("0");
     p.Button41->click();
     QCOMPARE(p.ComboBox22->currentText(), QString("50"));
+    // The second write sends what the device already holds: no row.
+    p.Button42->click();
+    QCOMPARE(journalRows(rig), QStringList{"запись временного зазора между байтами;TimeGapDev;0;50;записано, без "
+                                           "проверки чтением"});
   }
 
   // Typed keys as the fields of each kind take them.
