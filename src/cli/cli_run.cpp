@@ -222,6 +222,10 @@ const char* asking_command(const CliOptions& o) {
 
 }  // namespace
 
+void tell_late_bytes_seen(const ModbusMaster& master, CliContext& c) {
+  if (master.late_bytes_seen() != 0) c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
+}
+
 int run_cli(const CliOptions& o, CliContext& c) {
   Link link = link_for(o, c);
   const auto stop_status = [&c](int status) {
@@ -288,8 +292,7 @@ int run_cli(const CliOptions& o, CliContext& c) {
     case CliCommand::None: break;
   }
   // Polling tells of late bytes at each read; the other commands once, at the end.
-  if (o.command != CliCommand::Poll && master.late_bytes_seen() != 0)
-    c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
+  if (o.command != CliCommand::Poll) tell_late_bytes_seen(master, c);
   // At address 255 a write goes out without any answer being checked.
   const bool write = o.command == CliCommand::Latch || o.command == CliCommand::RegsWrite;
   if (write && status == kCliExitOk && link.params.address == kAddressNoAnswerCheck)

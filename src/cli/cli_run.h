@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "link/clock.h"
+#include "link/modbus_master.h"
 #include "link/pump.h"
 #include "link/serial_port.h"
 #include "link/stop_flag.h"
@@ -41,5 +42,9 @@ struct CliContext {
 
 // Runs the command of parsed options (not --help) and returns the exit status.
 int run_cli(const CliOptions& options, CliContext& context);
+
+// The late bytes the master saw after answers taken at their last byte
+// (--no-tail-wait), told once at the end of a command; nothing when none came.
+void tell_late_bytes_seen(const ModbusMaster& master, CliContext& context);
 
 }  // namespace orn

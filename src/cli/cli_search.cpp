@@ -120,7 +120,7 @@ int run_search(const CliOptions& o, CliContext& c, LinkParams link, ExchangeSett
   }
   progress.clear();
   connection.close();
-  if (master.late_bytes_seen() != 0) c.err << "Лишние байты после ответов прибора: " << master.late_bytes_seen() << "\n";
+  tell_late_bytes_seen(master, c);
   if (c.stop != nullptr && c.stop->raised())
     c.err << "orn20mb-cli: поиск остановлен сигналом после " << search.probes_done() << " проверок из "
           << search.probes_total() << "; найдено приборов: " << search.found().count() << "\n";

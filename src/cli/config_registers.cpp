@@ -11,6 +11,7 @@
 #include "device/sensor_fields.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
+#include "device/write_journal.h"
 #include "link/line_names.h"
 #include "link/link_params.h"
 #include "text/cp1251.h"
@@ -45,13 +46,6 @@ std::string code_list(uint16_t count, Caption caption) {
   std::string list;
   for (uint16_t code = 0; code < count; ++code) list += (code ? ", " : "") + std::string(caption(code));
   return list;
-}
-
-// Floats as the shortest text that reads back to the same float, "." as the point.
-std::string float_text(float x) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, x);
-  return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
@@ -338,11 +332,7 @@ static_assert(in_register_order(), "config registers in register order");
 }  // namespace
 
 std::string ConfigRegister::show(const DeviceImage& image) const {
-  if (text) return text(image);
-  if (slot.word) return std::to_string(image.*slot.word);
-  if (slot.real) return float_text(image.*slot.real);
-  if (slot.whole) return std::to_string(image.*slot.whole);
-  return "";
+  return text ? text(image) : register_text(register_entry(name), image);
 }
 
 bool ConfigRegister::differs(const DeviceImage& a, const DeviceImage& b) const {

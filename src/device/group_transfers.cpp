@@ -22,9 +22,7 @@ ExchangeResult read_block(ModbusMaster& master, Store store) {
 }  // namespace
 
 ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image) {
-  ExchangeResult r = read_kept(master, Transfer::ExchangeParamsRead, image);
-  if (!r.ok()) return r;
-  return read_kept(master, Transfer::ReplyDelayRead, image);
+  return read_sequence(master, kExchangeParamsReads, image);
 }
 
 ExchangeResult read_factory_number_and_date(ModbusMaster& master, DeviceImage& image) {
@@ -53,7 +51,7 @@ ExchangeResult read_init_flag(ModbusMaster& master, uint16_t& init_flag) {
 }
 
 ExchangeResult read_device_gap(ModbusMaster& master, DeviceImage& image) {
-  return read_kept(master, Transfer::DeviceGapRead, image);
+  return read_sequence(master, kDeviceGapReads, image);
 }
 
 ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image) {
@@ -69,6 +67,7 @@ ExchangeResult read_exchange_page(ModbusMaster& master, DeviceImage& image) {
 }
 
 ExchangeResult read_sensor_settings(ModbusMaster& master, DeviceImage& image, Progress& panel) {
+  // The kept blocks of kSensorSettingsKept, with the construction name and the sensor data between.
   ShownPanel shown(panel, kReadingSensor);
   ExchangeResult r = read_kept(master, Transfer::SensorSettings, image);
   if (!r.ok()) return r;

@@ -12,6 +12,13 @@
 
 namespace orn {
 
+// The blocks a read of the exchange parameters, of the device gap and of the
+// sensor settings leaves in the image as the device holds them.
+inline constexpr Transfer kExchangeParamsReads[] = {Transfer::ExchangeParamsRead, Transfer::ReplyDelayRead};
+inline constexpr Transfer kDeviceGapReads[] = {Transfer::DeviceGapRead};
+inline constexpr Transfer kSensorSettingsKept[] = {Transfer::SensorSettings, Transfer::UserTextRead,
+                                                   Transfer::DigitsRead};
+
 // Page "Параметры обмена".
 ExchangeResult read_exchange_params(ModbusMaster& master, DeviceImage& image);  // ADR..TIMER, DELY
 ExchangeResult read_factory_number_and_date(ModbusMaster& master, DeviceImage& image);

@@ -52,11 +52,12 @@ void put_kept(const DeviceImage& image, Transfer t, uint16_t* words) {
   }
 }
 
-void copy_kept(const DeviceImage& from, Transfer t, DeviceImage& to) {
-  std::array<uint16_t, 128> words{};  // longer than any transfer, a Modbus request's limit
-  static_assert(sizeof(words) / sizeof(words[0]) >= 125);
-  put_kept(from, t, words.data());
-  store_kept(to, t, words.data());
+void copy_kept(const DeviceImage& from, std::span<const Transfer> transfers, DeviceImage& to) {
+  std::array<uint16_t, longest_transfer()> words{};
+  for (const Transfer t : transfers) {
+    put_kept(from, t, words.data());
+    store_kept(to, t, words.data());
+  }
 }
 
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w) {

@@ -4,6 +4,7 @@
 // caller decides that.
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "device/device_image.h"
 #include "device/register_map.h"
@@ -20,8 +21,8 @@ void store_kept(DeviceImage& image, Transfer t, const uint16_t* words);
 // The words of a block, every one of them a register the image keeps.
 void put_kept(const DeviceImage& image, Transfer t, uint16_t* words);
 
-// Copies the registers of a transfer's block that the image keeps.
-void copy_kept(const DeviceImage& from, Transfer t, DeviceImage& to);
+// Copies the registers of the transfers' blocks that the image keeps.
+void copy_kept(const DeviceImage& from, std::span<const Transfer> transfers, DeviceImage& to);
 
 // SENSUNIT, SENSNUM, SENSCLASS.
 void store_sensor_data(DeviceImage& image, const BlockWords<Transfer::SensorData>& w);

@@ -133,9 +133,7 @@ WriteOutcome run_protected_write(ProtectedWriteContext& c, const ProtectedComman
   const WriteOutcome out = run_steps(c, command, steps);
   if (out.unlock_sent && c.journal)
     c.journal->record(command.journal_name, changed_registers(command.writes, before, steps.image), out, before);
-  if (c.device) {
-    for (size_t i = 0; i < out.answered; ++i) copy_kept(steps.image, command.writes[i], *c.device);
-  }
+  if (c.device) copy_kept(steps.image, command.writes.first(out.answered), *c.device);
   return out;
 }
 

@@ -289,6 +289,13 @@ static_assert(std::size(kTransfers) == static_cast<size_t>(Transfer::DigitsWrite
 
 constexpr const TransferEntry& transfer(Transfer t) { return kTransfers[static_cast<size_t>(t)]; }
 
+// The register count of the longest transfer: room for the words of any of them.
+constexpr size_t longest_transfer() {
+  size_t n = 0;
+  for (const TransferEntry& e : kTransfers) n = e.count > n ? e.count : n;
+  return n;
+}
+
 // Whether a transfer's block holds the whole of a register.
 constexpr bool block_holds(const TransferEntry& x, const RegisterEntry& e) {
   return e.address >= x.start && e.address + e.count <= x.start + x.count;

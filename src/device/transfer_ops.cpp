@@ -3,15 +3,6 @@
 #include <array>
 
 namespace orn {
-namespace {
-
-constexpr size_t longest_transfer() {
-  size_t n = 0;
-  for (const TransferEntry& e : kTransfers) n = e.count > n ? e.count : n;
-  return n;
-}
-
-}  // namespace
 
 ExchangeResult read_transfer(ModbusMaster& master, Transfer t, uint16_t* out) {
   const TransferEntry& e = transfer(t);
@@ -42,6 +33,15 @@ ExchangeResult write_sequence(ModbusMaster& master, std::span<const Transfer> tr
     r = write_kept(master, t, image);
     if (!r.ok()) break;
     ++answered;
+  }
+  return r;
+}
+
+ExchangeResult read_sequence(ModbusMaster& master, std::span<const Transfer> transfers, DeviceImage& image) {
+  ExchangeResult r;
+  for (const Transfer t : transfers) {
+    r = read_kept(master, t, image);
+    if (!r.ok()) break;
   }
   return r;
 }

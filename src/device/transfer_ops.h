@@ -29,6 +29,9 @@ constexpr bool all_kept_whole(std::span<const Transfer> transfers) {
   return true;
 }
 
+// Reads the transfers in order into the image, up to the first that fails.
+ExchangeResult read_sequence(ModbusMaster& master, std::span<const Transfer> transfers, DeviceImage& image);
+
 // Writes a transfer's registers as the image holds them; the transfer's block
 // holds only registers the image keeps (all_kept_whole).
 ExchangeResult write_kept(ModbusMaster& master, Transfer t, const DeviceImage& image);

@@ -89,8 +89,7 @@ void ExchangeHandlers::Button9Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
-    for (const Transfer t : {Transfer::ExchangeParamsRead, Transfer::ReplyDelayRead})
-      copy_kept(c_.image, t, c_.device);
+    copy_kept(c_.image, kExchangeParamsReads, c_.device);
     showExchangePage(w_.exchange, c_.image, c_.updating);
     c_.prompt.tell("Чтение всех параметров закладки успешно осуществлено.", kResultCaption,
                    PromptIcon::Information);
@@ -105,7 +104,7 @@ void ExchangeHandlers::Button41Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
-    copy_kept(c_.image, Transfer::DeviceGapRead, c_.device);
+    copy_kept(c_.image, kDeviceGapReads, c_.device);
     w_.exchange.ComboBox22->setEditText(QString::number(c_.image.time_gap_dev));
     c_.prompt.tell("Чтение дополнительного временного зазора между байтами успешно осуществлено.",
                    kResultCaption, PromptIcon::Information);

@@ -79,7 +79,7 @@ bool SensorHandlers::eventFilter(QObject* watched, QEvent* event) {
 }
 
 ProtectedWriteContext SensorHandlers::writeContext() {
-  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal};
+  return {c_.master, c_.prompt, panel_, c_.settings_never_read, &c_.journal, &c_.device};
 }
 
 void SensorHandlers::Button20Click() {
@@ -91,8 +91,7 @@ void SensorHandlers::Button20Click() {
       report_exchange_failure(c_.prompt, r);
       return;
     }
-    for (const Transfer t : {Transfer::SensorSettings, Transfer::UserTextRead, Transfer::DigitsRead})
-      copy_kept(c_.image, t, c_.device);
+    copy_kept(c_.image, kSensorSettingsKept, c_.device);
     showSensorPage(w_.sensor, c_.image, c_.updating);
     showSensorTexts(w_.sensor, c_.image, c_.updating);
     // The device's construction name becomes the one a profile saves.
@@ -107,7 +106,6 @@ void SensorHandlers::Button21Click() {
   for (QWidget* input : sensorPageInputs(w_.sensor)) markShown(input);
   w_.commands.run(this, c_.master, [this] {
     ProtectedWriteContext context = writeContext();
-    context.device = &c_.device;
     write_sensor_settings_protected(context, c_.image, [this] {
       return takeSensorInputs(w_.sensor, c_.image, &c_.prompt) && takeUserText(w_.sensor, c_.image, &c_.prompt);
     });

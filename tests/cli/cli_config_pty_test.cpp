@@ -14,6 +14,7 @@
 
 #include "cli/config_registers.h"
 #include "cli/run_program.h"
+#include "support/journal_rows.h"
 #include "support/temp_folder.h"
 #include "support/child_process.h"
 
@@ -61,19 +62,7 @@ class ConfigAgainstSimulator : public ::testing::Test {
       EXPECT_EQ(entry.path().filename(), "changes.csv") << "the program left a file behind";
   }
   // The rows of the journal of writes from the register name on: "NAME;BEFORE;AFTER;OUTCOME".
-  std::vector<std::string> journal() const {
-    std::vector<std::string> rows;
-    std::istringstream in(test::read_bytes(folder.file("changes.csv")));
-    std::string line;
-    std::getline(in, line);
-    EXPECT_EQ(line, "время;оператор;порт;адрес;заводской номер;команда;регистр;было;стало;итог");
-    while (std::getline(in, line)) {
-      size_t at = 0;
-      for (int i = 0; i < 6 && at != std::string::npos; ++i) at = line.find(';', at + 1);
-      rows.push_back(at == std::string::npos ? line : line.substr(at + 1));
-    }
-    return rows;
-  }
+  std::vector<std::string> journal() const { return test::journal_rows(folder.file("changes.csv"), 6); }
   test::ProgramResult cli(std::vector<std::string> args, int stdin_fd) {
     args.insert(args.begin(), {ORN20MB_CLI, "--device", device});
     return test::run_program(args, folder.path(), 60000, stdin_fd);

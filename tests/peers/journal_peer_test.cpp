@@ -13,6 +13,7 @@
 #include "device/register_map.h"
 #include "device/value_codec.h"
 #include "support/child_process.h"
+#include "support/journal_rows.h"
 #include "support/null_modem.h"
 #include "support/temp_folder.h"
 
@@ -82,10 +83,7 @@ class JournalAgainstLibmodbus : public ::testing::Test {
   }
   std::vector<Row> journal() const {
     std::vector<Row> rows;
-    std::istringstream in(test::read_bytes(folder.file("changes.csv")));
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
+    for (const std::string& line : test::journal_rows(folder.file("changes.csv"))) {
       std::vector<std::string> fields;
       std::istringstream cells(line);
       for (std::string cell; std::getline(cells, cell, ';');) fields.push_back(cell);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "device/protected_write.h"
 #include "device/register_map.h"
 #include "device/value_codec.h"
@@ -13,6 +11,7 @@
 #include "sim/sim_serial_port.h"
 #include "support/fakes.h"
 #include "support/frame_gate.h"
+#include "support/journal_rows.h"
 #include "support/master_rig.h"
 #include "support/temp_folder.h"
 
@@ -34,15 +33,9 @@ class ChangeJournalTest : public ::testing::Test, protected GatedLine, protected
   // Rows from the command on: "COMMAND;NAME;BEFORE;AFTER;OUTCOME".
   std::vector<std::string> rows() const {
     std::vector<std::string> out;
-    std::istringstream in(test::read_bytes(path));
-    std::string line_text;
-    std::getline(in, line_text);
-    EXPECT_EQ(line_text, "время;оператор;порт;адрес;заводской номер;команда;регистр;было;стало;итог");
-    while (std::getline(in, line_text)) {
-      size_t at = 0;
-      for (int i = 0; i < 5 && at != std::string::npos; ++i) at = line_text.find(';', at + 1);
-      out.push_back(line_text.substr(at + 1));
-      EXPECT_NE(line_text.find(";/dev/sim;1;1-2345;"), std::string::npos) << line_text;
+    for (const std::string& row : test::journal_rows(path)) {
+      out.push_back(test::fields_from(row, 5));
+      EXPECT_NE(row.find(";/dev/sim;1;1-2345;"), std::string::npos) << row;
     }
     return out;
   }
